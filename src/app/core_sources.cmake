@@ -1,0 +1,6 @@
+set(QINGLAN_APP_CORE_SOURCES
+    app/AppError.cpp
+    app/ErrorText.cpp
+    app/IniFile.cpp
+    app/IniNumber.cpp
+)

@@ -1,0 +1,6 @@
+#include "data/BankConnection.h"
+
+void BankConnection::Open()
+{
+    m_open = true;
+}

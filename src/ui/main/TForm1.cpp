@@ -1,0 +1,262 @@
+#include "ui/main/TForm1.h"
+
+#include "SiteConfig.h"
+#include "app/AppTitle.h"
+#include "app/ErrorGuard.h"
+#include "app/IniFile.h"
+#include "data/BankQuery.h"
+#include "data/BankUnpacker.h"
+#include "data/TDataModule1.h"
+#include "ui/about/TForm2.h"
+#include "ui/main/AnswerBox.h"
+#include "ui/main/BannerStrip.h"
+#include "ui/main/MemoBox.h"
+#include "ui/main/UsageText.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QStackedWidget>
+#include <QTextEdit>
+#include <QThread>
+#include <QTimer>
+#include <QUrl>
+#include <QWindow>
+
+namespace {
+
+QFont layoutFont(const QString &family, int pixelSize)
+{
+    QFont font(family);
+    font.setPixelSize(pixelSize);
+    return font;
+}
+
+} // namespace
+
+TForm1::TForm1(const QString &programFolder, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint),
+      m_programFolder(programFolder)
+{
+    buildControls();
+    connectHandlers();
+    ErrorGuard::run([this] { FormCreate(this); });
+}
+
+TForm1::~TForm1()
+{
+    hide();
+    ErrorGuard::run([this] { FormDestroy(this); });
+}
+
+void TForm1::buildControls()
+{
+    setWindowTitle(appTitle());
+    setWindowIcon(QIcon(QStringLiteral(":/icons/qinglan-64.png")));
+    setFixedSize(648, 397);
+    move(0, 0);
+    setFont(layoutFont(QStringLiteral("宋体"), 14));
+
+    GroupBox1 = new QGroupBox(QStringLiteral("输入问题区域"), this);
+    GroupBox1->setGeometry(3, 108, 642, 110);
+    Memo1 = new MemoBox(GroupBox1);
+    Memo1->setGeometry(5, 19, 632, 86);
+    Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The usage lines go in before the change handler is connected: no lookup at start.
+    Memo1->setPlainText(usageLines().join(u'\n'));
+
+    GroupBox2 = new QGroupBox(QStringLiteral("答案显示区域"), this);
+    GroupBox2->setGeometry(3, 224, 642, 170);
+    QPalette red = GroupBox2->palette();
+    red.setColor(QPalette::WindowText, QColor(0xFF, 0x00, 0x00));
+    red.setColor(QPalette::Text, QColor(0xFF, 0x00, 0x00));
+    GroupBox2->setPalette(red);
+    RichEdit1 = new QTextEdit(GroupBox2);
+    RichEdit1->setGeometry(5, 19, 632, 146);
+    RichEdit1->setReadOnly(true);
+    RichEdit1->setAcceptRichText(false);
+    RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    RichEdit1->setLineWrapMode(QTextEdit::WidgetWidth);
+
+    Banner = new BannerStrip(this);
+    PageControl2 = Banner->PageControl2;
+    Timer1 = Banner->Timer1;
+
+    Panel1 = new QFrame(this);
+    Panel1->setGeometry(0, 70, 648, 35);
+    Panel1->setFrameShape(QFrame::Panel);
+    Panel1->setFrameShadow(QFrame::Raised);
+    Label1 = new QLabel(QStringLiteral("软件版本") + QString::fromLatin1(site::kVersion), Panel1);
+    Label1->move(445, 8);
+    Label1->adjustSize();
+    CheckBox3 = new QCheckBox(QStringLiteral("设置知途网址大全为首页"), Panel1);
+    CheckBox3->setGeometry(8, 6, 201, 17);
+    CheckBox3->setChecked(true);
+    CheckBox1 = new QCheckBox(QStringLiteral("软件总在总前"), Panel1);
+    CheckBox1->setGeometry(213, 6, 107, 17);
+    CheckBox1->setChecked(true);
+    CheckBox2 = new QCheckBox(QStringLiteral("点击直接粘贴"), Panel1);
+    CheckBox2->setGeometry(330, 6, 107, 17);
+    CheckBox2->setChecked(false);
+    Button5 = new QPushButton(QStringLiteral("联系作者"), Panel1);
+    Button5->setGeometry(562, 3, 75, 25);
+
+    // Tab order of the layout: the input box, the answer box, the banner, the option row.
+    setTabOrder(Memo1, RichEdit1);
+    setTabOrder(RichEdit1, CheckBox3);
+    setTabOrder(CheckBox3, CheckBox1);
+    setTabOrder(CheckBox1, CheckBox2);
+    setTabOrder(CheckBox2, Button5);
+    Memo1->setFocus();
+}
+
+void TForm1::connectHandlers()
+{
+    // toggled, not clicked: the handler runs after every change of state, from the user or
+    // from code, and never when the state is set to the value it already has.
+    connect(CheckBox1, &QCheckBox::toggled, this,
+            [this] { ErrorGuard::run([this] { CheckBox1Click(CheckBox1); }); });
+    connect(CheckBox2, &QCheckBox::toggled, this,
+            [this] { ErrorGuard::run([this] { CheckBox1Click(CheckBox2); }); });
+    connect(Button5, &QPushButton::clicked, this,
+            [this] { ErrorGuard::run([this] { Button5Click(Button5); }); });
+    connect(Memo1, &QPlainTextEdit::textChanged, this,
+            [this] { ErrorGuard::run([this] { Memo1Change(Memo1); }); });
+    connect(Timer1, &QTimer::timeout, this,
+            [this] { ErrorGuard::run([this] { Timer1Timer(Timer1); }); });
+    connect(Memo1, &MemoBox::clicked, this,
+            [this] { ErrorGuard::run([this] { Memo1Click(Memo1); }); });
+}
+
+void TForm1::FormCreate(QObject *)
+{
+    AppPath = QDir(m_programFolder).absolutePath();
+    if (!AppPath.endsWith(u'/'))
+        AppPath += u'/';
+    ConfigPath = AppPath + QStringLiteral("Config.ini");
+    ConfigIni = std::make_unique<IniFile>(ConfigPath);
+    CheckBox1Click(this);
+
+    // Only a file counts as present: a folder of that name does not (and makes unpacking fail).
+    if (QFileInfo(AppPath + QStringLiteral("question.slg")).isFile())
+        return;
+    unpackQuestionBank(AppPath);
+    CheckBox3->setChecked(
+        ConfigIni->ReadBool(QStringLiteral("Config"), QStringLiteral("SetHomePage"), true));
+    CheckBox1->setChecked(
+        ConfigIni->ReadBool(QStringLiteral("Config"), QStringLiteral("SetTop"), true));
+}
+
+void TForm1::FormDestroy(QObject *)
+{
+    QFile::remove(AppPath + QStringLiteral("question.slg"));
+    ConfigIni->WriteBool(QStringLiteral("Config"), QStringLiteral("SetHomePage"),
+                         CheckBox3->isChecked());
+    ConfigIni->WriteBool(QStringLiteral("Config"), QStringLiteral("SetTop"),
+                         CheckBox1->isChecked());
+    ConfigIni.reset();
+    QThread::msleep(m_exitWaitMs);
+}
+
+void TForm1::showAtStart()
+{
+    ErrorGuard::run([this] { FormShow(this); });
+    centreOnDesktop();
+    show();
+}
+
+void TForm1::centreOnDesktop()
+{
+    const QRect desktop = QGuiApplication::primaryScreen()->virtualGeometry();
+    const QSize outer = frameGeometry().size();
+    const int left =
+        std::max(desktop.left() + desktop.width() / 2 - outer.width() / 2, desktop.left());
+    const int top =
+        std::max(desktop.top() + desktop.height() / 2 - outer.height() / 2, desktop.top());
+    move(left, top);
+}
+
+bool TForm1::isTopmost() const
+{
+    return windowHandle() && windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint);
+}
+
+void TForm1::setTopmost(bool topmost)
+{
+    // Change the flag on the existing native window: QWidget::setWindowFlag would destroy and
+    // re-create it, which moves and flickers the window.
+    winId();
+    windowHandle()->setFlag(Qt::WindowStaysOnTopHint, topmost);
+    // Like SetWindowPos with SWP_SHOWWINDOW and without SWP_NOACTIVATE: show, raise, activate.
+    show();
+    raise();
+    activateWindow();
+}
+
+void TForm1::CheckBox1Click(QObject *)
+{
+    setTopmost(CheckBox1->isChecked());
+}
+
+void TForm1::Button5Click(QObject *)
+{
+    setTopmost(false);
+    Form2->exec();
+}
+
+void TForm1::Memo1Click(QObject *)
+{
+    Memo1->selectAll();
+    if (CheckBox2->isChecked())
+        Memo1->paste();
+}
+
+void TForm1::Memo1Change(QObject *)
+{
+    FindAnswer();
+    if (RichEdit1->document()->isEmpty())
+        AnswerBox::showGuidance(RichEdit1, QUrl(QString::fromLatin1(site::kRoot)).host());
+}
+
+void TForm1::FindAnswer()
+{
+    // The edit box separates lines with LF; the lookup sees them as the Windows box gave them.
+    QString text = Memo1->toPlainText();
+    text.replace(u'\n', QStringLiteral("\r\n"));
+    // The query runs before the box is cleared: a failure leaves the previous answer in place.
+    const std::optional<Question> found = DataModule1->ADOQuery1->findLast(text);
+    RichEdit1->clear();
+    if (!found || found->subject.isEmpty())
+        return;
+    AnswerBox::showQuestion(RichEdit1, *found);
+}
+
+void TForm1::FormShow(QObject *)
+{
+    Banner->FormShow();
+}
+
+void TForm1::Timer1Timer(QObject *)
+{
+    Banner->Timer1Timer();
+}
+
+void TForm1::WebBrowser1DocumentComplete(QObject *)
+{
+    Banner->WebBrowser1DocumentComplete();
+}
+
+void TForm1::Image4Click(QObject *)
+{
+    Banner->Image4Click();
+}

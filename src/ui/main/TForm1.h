@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QWidget>
+#include <memory>
+
+class BannerStrip;
+class IniFile;
+class QCheckBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class MemoBox;
+class QPushButton;
+class QStackedWidget;
+class QTextEdit;
+class QTimer;
+class TDataModule1;
+class TForm2;
+class StartPageStore;
+
+// The main window. Component and handler names follow the window's layout, so that the
+// behaviour of each control can be traced by name.
+class TForm1 : public QWidget {
+    Q_OBJECT
+public:
+    // programFolder: the folder of the running executable (tests pass a temporary folder).
+    // Builds the controls, then runs FormCreate inside the error guard.
+    explicit TForm1(const QString &programFolder, QWidget *parent = nullptr);
+    // Hides the window, then runs FormDestroy inside the error guard.
+    ~TForm1() override;
+
+    // Start-up step 7: FormShow, then centre on the desktop and show.
+    void showAtStart();
+    // Hooks for tests: the pause at the end of FormDestroy, the start-page store.
+    void setExitWait(int milliseconds) { m_exitWaitMs = milliseconds; }
+    void setStartPageStore(StartPageStore *store) { m_startPageStore = store; }
+    bool isTopmost() const;
+
+    void FormCreate(QObject *Sender);
+    void FormDestroy(QObject *Sender);
+    void FormShow(QObject *Sender);
+    void Button5Click(QObject *Sender);
+    void CheckBox1Click(QObject *Sender);
+    void Memo1Change(QObject *Sender);
+    void Memo1Click(QObject *Sender);
+    void Timer1Timer(QObject *Sender);
+    void WebBrowser1DocumentComplete(QObject *Sender);
+    void Image4Click(QObject *Sender);
+
+    QGroupBox *GroupBox1;
+    QGroupBox *GroupBox2;
+    MemoBox *Memo1;
+    QTextEdit *RichEdit1;
+    BannerStrip *Banner;
+    QStackedWidget *PageControl2;
+    QTimer *Timer1;
+    QFrame *Panel1;
+    QCheckBox *CheckBox3;
+    QCheckBox *CheckBox1;
+    QCheckBox *CheckBox2;
+    QLabel *Label1;
+    QPushButton *Button5;
+
+    QString AppPath;
+    QString ConfigPath;
+    std::unique_ptr<IniFile> ConfigIni;
+
+    // Created after this window by the application; the lookup and the contact button use them.
+    TDataModule1 *DataModule1 = nullptr;
+    TForm2 *Form2 = nullptr;
+
+private:
+    void buildControls();
+    void connectHandlers();
+    void setTopmost(bool topmost);
+    void centreOnDesktop();
+    void FindAnswer();
+
+    QString m_programFolder;
+    int m_exitWaitMs = 500;
+    StartPageStore *m_startPageStore = nullptr;
+};

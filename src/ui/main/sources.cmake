@@ -1,0 +1,11 @@
+set(QINGLAN_UI_MAIN_SOURCES
+    ui/main/TForm1.cpp
+    ui/main/MemoBox.cpp
+    ui/main/UsageText.cpp
+    ui/main/AnswerBox.cpp
+    ui/main/BannerStrip.cpp
+)
+# Pictures and icons, relative to resources/.
+set(QINGLAN_UI_RESOURCES
+    icons/qinglan-64.png
+)
