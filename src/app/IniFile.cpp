@@ -145,8 +145,10 @@ void IniFile::writeString(const QString &section, const QString &key, const QStr
     const QString unableToWrite = QStringLiteral("Unable to write to %1").arg(m_path);
     // Replacing through a rename would succeed over a read-only file in a writable folder;
     // the file's own write protection must still be honoured.
+    // The owner's write bit is checked as well, so that the read-only mark holds even for root.
     const QFileInfo info(m_path);
-    if (info.exists() && (!info.isFile() || !info.isWritable()))
+    if (info.exists() && (!info.isFile() || !info.isWritable() ||
+                          !info.permissions().testFlag(QFileDevice::WriteOwner)))
         throw AppError(unableToWrite);
 
     // Write beside the old file and rename over it: a crash or a full disk mid-write leaves
