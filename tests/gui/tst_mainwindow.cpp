@@ -1,0 +1,212 @@
+#include "app/ErrorGuard.h"
+#include "data/TDataModule1.h"
+#include "ui/main/MemoBox.h"
+#include "ui/main/TForm1.h"
+#include "ui/main/UsageText.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QFile>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStackedWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
+#include <QWindow>
+
+// Behaviour of the main window's own controls: layout, keep-on-top, click-to-paste.
+class TestMainWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void layout_data();
+    void layout();
+    void startsWithUsageLinesAndEmptyAnswer();
+    void checkBoxHandlerRunsOnlyOnRealChanges();
+    void clickToPasteOption_data();
+    void clickToPasteOption();
+    void doubleClickPastesOnce();
+    void releaseOutsideDoesNothing();
+    void pasteWithoutClipboardTextRunsNoLookup();
+    void checkBox2KeepsTopmostOfCheckBox1();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TForm1> m_form;
+    std::unique_ptr<TDataModule1> m_dataModule;
+    QStringList m_errors;
+};
+
+void TestMainWindow::init()
+{
+    m_errors.clear();
+    ErrorGuard::setReporter([this](const QString &text) { m_errors << text; });
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_form = std::make_unique<TForm1>(m_dir->path());
+    m_form->setExitWait(0);
+    m_dataModule = std::make_unique<TDataModule1>(m_form->AppPath);
+    ErrorGuard::run([this] { m_dataModule->DataModuleCreate(); });
+    m_form->DataModule1 = m_dataModule.get();
+}
+
+void TestMainWindow::cleanup()
+{
+    m_dataModule.reset();
+    m_form.reset();
+    m_dir.reset();
+    ErrorGuard::setReporter({});
+}
+
+void TestMainWindow::layout_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QRect>("geometry");
+    QTest::newRow("GroupBox1") << "GroupBox1" << QRect(3, 108, 642, 110);
+    QTest::newRow("Memo1") << "Memo1" << QRect(5, 19, 632, 86);
+    QTest::newRow("GroupBox2") << "GroupBox2" << QRect(3, 224, 642, 170);
+    QTest::newRow("RichEdit1") << "RichEdit1" << QRect(5, 19, 632, 146);
+    QTest::newRow("PageControl2") << "PageControl2" << QRect(0, 0, 648, 70);
+    QTest::newRow("Panel1") << "Panel1" << QRect(0, 70, 648, 35);
+    QTest::newRow("CheckBox3") << "CheckBox3" << QRect(8, 6, 201, 17);
+    QTest::newRow("CheckBox1") << "CheckBox1" << QRect(213, 6, 107, 17);
+    QTest::newRow("CheckBox2") << "CheckBox2" << QRect(330, 6, 107, 17);
+    QTest::newRow("Button5") << "Button5" << QRect(562, 3, 75, 25);
+}
+
+void TestMainWindow::layout()
+{
+    QFETCH(QString, control);
+    QFETCH(QRect, geometry);
+    const QMap<QString, QWidget *> controls{
+        {"GroupBox1", m_form->GroupBox1},       {"Memo1", m_form->Memo1},
+        {"GroupBox2", m_form->GroupBox2},       {"RichEdit1", m_form->RichEdit1},
+        {"PageControl2", m_form->PageControl2}, {"Panel1", m_form->Panel1},
+        {"CheckBox3", m_form->CheckBox3},       {"CheckBox1", m_form->CheckBox1},
+        {"CheckBox2", m_form->CheckBox2},       {"Button5", m_form->Button5}};
+    QCOMPARE(controls.value(control)->geometry(), geometry);
+    QCOMPARE(m_form->size(), QSize(648, 397));
+    QCOMPARE(m_form->minimumSize(), m_form->maximumSize());
+}
+
+void TestMainWindow::startsWithUsageLinesAndEmptyAnswer()
+{
+    QCOMPARE(m_form->windowTitle(), QString("青岚学堂答题器"));
+    const QStringList lines = m_form->Memo1->toPlainText().split(u'\n');
+    QCOMPARE(lines.size(), 5);
+    QCOMPARE(lines, usageLines());
+    QCOMPARE(
+        lines[3],
+        QString(
+            "如：“ [1].知识的(   )是指人(   ),具体包括知识构成的逻辑过程和(   )。”这题，只复制"));
+    // Filling the box at creation is no change: no lookup ran, so no guidance either.
+    QVERIFY(m_form->RichEdit1->document()->isEmpty());
+    QVERIFY(m_form->CheckBox1->isChecked());
+    QVERIFY(!m_form->CheckBox2->isChecked());
+    QVERIFY(m_form->CheckBox3->isChecked());
+    QCOMPARE(m_form->GroupBox2->palette().color(QPalette::WindowText), QColor(0xFF, 0, 0));
+    QVERIFY(m_errors.isEmpty());
+}
+
+void TestMainWindow::checkBoxHandlerRunsOnlyOnRealChanges()
+{
+    QWindow *window = m_form->windowHandle();
+    QVERIFY(m_form->isTopmost());
+    // Knock the flag off behind the box's back: setting the box to the state it already has
+    // must run nothing, so the flag stays off.
+    window->setFlag(Qt::WindowStaysOnTopHint, false);
+    m_form->CheckBox1->setChecked(true);
+    QVERIFY(!m_form->isTopmost());
+    m_form->CheckBox1->setChecked(false);
+    QVERIFY(!m_form->isTopmost());
+    m_form->CheckBox1->setChecked(true);
+    QVERIFY(m_form->isTopmost());
+    QTest::mouseClick(m_form->CheckBox1, Qt::LeftButton);
+    QVERIFY(!m_form->CheckBox1->isChecked());
+    QVERIFY(!m_form->isTopmost());
+    // Keep-on-top keeps the same native window.
+    QCOMPARE(m_form->windowHandle(), window);
+}
+
+void TestMainWindow::clickToPasteOption_data()
+{
+    QTest::addColumn<bool>("pasteOn");
+    QTest::newRow("off: select all only") << false;
+    QTest::newRow("on: replace with clipboard") << true;
+}
+
+void TestMainWindow::clickToPasteOption()
+{
+    QFETCH(bool, pasteOn);
+    QGuiApplication::clipboard()->setText("剪贴板里的问题");
+    m_form->CheckBox2->setChecked(pasteOn);
+    const QString before = m_form->Memo1->toPlainText();
+    QSignalSpy changes(m_form->Memo1, &QPlainTextEdit::textChanged);
+    QTest::mouseClick(m_form->Memo1->viewport(), Qt::LeftButton, {}, QPoint(40, 10));
+    if (pasteOn) {
+        QCOMPARE(m_form->Memo1->toPlainText(), QString("剪贴板里的问题"));
+        QCOMPARE(changes.size(), 1);
+        QVERIFY(!m_form->RichEdit1->document()->isEmpty());
+    } else {
+        QCOMPARE(m_form->Memo1->toPlainText(), before);
+        QCOMPARE(m_form->Memo1->textCursor().selectedText().size(), before.size());
+        QCOMPARE(changes.size(), 0);
+        QVERIFY(m_form->RichEdit1->document()->isEmpty());
+    }
+}
+
+void TestMainWindow::doubleClickPastesOnce()
+{
+    QGuiApplication::clipboard()->setText("abc");
+    m_form->CheckBox2->setChecked(true);
+    QSignalSpy changes(m_form->Memo1, &QPlainTextEdit::textChanged);
+    // What the window system delivers for a double click: press, release, double-click, release.
+    QWidget *box = m_form->Memo1->viewport();
+    const QPoint at(40, 10);
+    QTest::mousePress(box, Qt::LeftButton, {}, at);
+    QTest::mouseRelease(box, Qt::LeftButton, {}, at);
+    QTest::mouseDClick(box, Qt::LeftButton, {}, at);
+    QTest::mouseRelease(box, Qt::LeftButton, {}, at);
+    QCOMPARE(changes.size(), 1);
+    QCOMPARE(m_form->Memo1->toPlainText(), QString("abc"));
+}
+
+void TestMainWindow::releaseOutsideDoesNothing()
+{
+    QGuiApplication::clipboard()->setText("abc");
+    m_form->CheckBox2->setChecked(true);
+    const QString before = m_form->Memo1->toPlainText();
+    QTest::mousePress(m_form->Memo1->viewport(), Qt::LeftButton, {}, QPoint(40, 10));
+    QTest::mouseRelease(m_form->Memo1->viewport(), Qt::LeftButton, {}, QPoint(40, 500));
+    QCOMPARE(m_form->Memo1->toPlainText(), before);
+}
+
+void TestMainWindow::pasteWithoutClipboardTextRunsNoLookup()
+{
+    QGuiApplication::clipboard()->clear();
+    m_form->CheckBox2->setChecked(true);
+    const QString before = m_form->Memo1->toPlainText();
+    QSignalSpy changes(m_form->Memo1, &QPlainTextEdit::textChanged);
+    QTest::mouseClick(m_form->Memo1->viewport(), Qt::LeftButton, {}, QPoint(40, 10));
+    QCOMPARE(changes.size(), 0);
+    QCOMPARE(m_form->Memo1->toPlainText(), before);
+    QCOMPARE(m_form->Memo1->textCursor().selectedText().size(), before.size());
+}
+
+void TestMainWindow::checkBox2KeepsTopmostOfCheckBox1()
+{
+    m_form->CheckBox1->setChecked(false);
+    QTest::mouseClick(m_form->CheckBox2, Qt::LeftButton);
+    QVERIFY(m_form->CheckBox2->isChecked());
+    QVERIFY(!m_form->isTopmost());
+    m_form->CheckBox1->setChecked(true);
+    QTest::mouseClick(m_form->CheckBox2, Qt::LeftButton);
+    QVERIFY(m_form->isTopmost());
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
