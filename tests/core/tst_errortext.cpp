@@ -15,15 +15,24 @@ void TestErrorText::closingStop_data()
 {
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("path") << "Unable to write to /p/Config.ini" << "Unable to write to /p/Config.ini.";
-    QTest::newRow("already a stop") << "Stream write error." << "Stream write error.";
-    QTest::newRow("exclamation sorts before stop") << "Done!" << "Done!";
-    QTest::newRow("bracket sorts before stop") << "(x)" << "(x)";
-    QTest::newRow("slash sorts after stop") << "dir/" << "dir/.";
-    QTest::newRow("digit") << "code 5" << "code 5.";
-    QTest::newRow("chinese") << "找不到文件" << "找不到文件.";
-    QTest::newRow("full-width stop is above U+002E") << "完成。" << "完成。.";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("path") << "Unable to write to /p/Config.ini"
+                          << "Unable to write to /p/Config.ini.";
+    QTest::newRow("already a stop") << "Stream write error."
+                                    << "Stream write error.";
+    QTest::newRow("exclamation sorts before stop") << "Done!"
+                                                   << "Done!";
+    QTest::newRow("bracket sorts before stop") << "(x)"
+                                               << "(x)";
+    QTest::newRow("slash sorts after stop") << "dir/"
+                                            << "dir/.";
+    QTest::newRow("digit") << "code 5"
+                           << "code 5.";
+    QTest::newRow("chinese") << "找不到文件"
+                             << "找不到文件.";
+    QTest::newRow("full-width stop is above U+002E") << "完成。"
+                                                     << "完成。.";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void TestErrorText::closingStop()
