@@ -1,0 +1,345 @@
+#!/usr/bin/env python3
+"""Drives the real program in a real X session the way a person does.
+
+Starts Xvfb (1280 x 800) with openbox, copies the program into a fresh program folder, and checks
+what a person sees: the window's title, size, place and stacking, the unpacked bank, typed and
+pasted questions, the contact dialog, and the files left behind after the window is closed.
+Screenshots of the run are saved in the artefact folder.
+"""
+
+import argparse
+import os
+import random
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+SCREEN_W, SCREEN_H = 1280, 800
+TITLE = "青岚学堂答题器"
+DIALOG_TITLE = "联系作者"
+# Client-area positions from the window layout.
+MEMO = (8 + 316, 127 + 43)  # a point inside the input box
+CHECKBOX1 = (213 + 8, 70 + 6 + 8)
+CHECKBOX2 = (330 + 8, 70 + 6 + 8)
+BUTTON5 = (562 + 37, 70 + 3 + 12)
+ANSWER_BOX = (8, 243, 632 - 20, 146)  # x, y, w, h without the scroll bar
+
+failures = []
+
+
+def check(condition, message):
+    status = "ok  " if condition else "FAIL"
+    print(f"{status} {message}", flush=True)
+    if not condition:
+        failures.append(message)
+
+
+def run(*args, check_rc=True, env=None, input_bytes=None):
+    result = subprocess.run(args, capture_output=True, env=env, input=input_bytes)
+    if check_rc and result.returncode != 0:
+        raise RuntimeError(f"{args} failed: {result.stderr.decode(errors='replace')}")
+    return result.stdout.decode(errors="replace")
+
+
+def wait_for(predicate, timeout=15.0, step=0.1):
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        value = predicate()
+        if value:
+            return value
+        time.sleep(step)
+    return predicate()
+
+
+class Session:
+    def __init__(self, artefacts):
+        self.artefacts = artefacts
+        self.display = f":{random.randint(120, 400)}"
+        self.xvfb = subprocess.Popen(
+            ["Xvfb", self.display, "-screen", "0", f"{SCREEN_W}x{SCREEN_H}x24", "-nolisten", "tcp"],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.environ["DISPLAY"] = self.display
+        if not wait_for(lambda: subprocess.run(["xdpyinfo"], capture_output=True).returncode == 0, 10):
+            raise RuntimeError("Xvfb did not start")
+        self.wm = subprocess.Popen(["openbox"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        time.sleep(0.8)
+        self.shots = 0
+
+    def close(self):
+        for proc in (self.wm, self.xvfb):
+            proc.terminate()
+            try:
+                proc.wait(5)
+            except subprocess.TimeoutExpired:
+                proc.kill()
+
+    def screenshot(self, name):
+        self.shots += 1
+        path = os.path.join(self.artefacts, f"{self.shots:02d}-{name}.png")
+        run("import", "-window", "root", path)
+        return path
+
+
+def find_window(name, pid=None):
+    args = ["xdotool", "search", "--onlyvisible", "--name", f"^{name}$"]
+    if pid:
+        args = ["xdotool", "search", "--all", "--onlyvisible", "--pid", str(pid), "--name", f"^{name}$"]
+    out = run(*args, check_rc=False).split()
+    return out[-1] if out else None
+
+
+def geometry(wid):
+    """Client area (x, y, w, h) on the screen and the frame extents (l, r, t, b)."""
+    info = run("xwininfo", "-id", wid)
+    values = {}
+    for line in info.splitlines():
+        line = line.strip()
+        for key in ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height"):
+            if line.startswith(key + ":"):
+                values[key] = int(line.split(":")[1])
+    extents = run("xprop", "-id", wid, "_NET_FRAME_EXTENTS", check_rc=False)
+    frame = (0, 0, 0, 0)
+    if "=" in extents:
+        frame = tuple(int(v) for v in extents.split("=")[1].split(","))
+    return (values["Absolute upper-left X"], values["Absolute upper-left Y"], values["Width"],
+            values["Height"]), frame
+
+
+def is_above(wid):
+    return "_NET_WM_STATE_ABOVE" in run("xprop", "-id", wid, "_NET_WM_STATE", check_rc=False)
+
+
+def click_client(wid, point):
+    (x, y, _, _), _ = geometry(wid)
+    run("xdotool", "mousemove", "--sync", str(x + point[0]), str(y + point[1]))
+    run("xdotool", "click", "1")
+    time.sleep(0.4)
+
+
+def colour_rows(session, wid, name):
+    """Classifies the text rows of the answer box by colour, top to bottom."""
+    path = session.screenshot(name)
+    (x, y, _, _), _ = geometry(wid)
+    ax, ay, aw, ah = ANSWER_BOX
+    out = run("convert", path, "-crop", f"{aw}x{ah}+{x + ax}+{y + ay}", "+repage", "-depth", "8",
+              "txt:-")
+    rows = {}
+    for line in out.splitlines()[1:]:
+        coords, _, rest = line.partition(":")
+        px, py = (int(v) for v in coords.split(","))
+        rgb = rest.split("(")[1].split(")")[0].split(",")[:3]
+        r, g, b = (int(float(v)) for v in rgb)
+        kind = None
+        if b > 150 and r < 110 and g < 110:
+            kind = "blue"
+        elif r > 150 and b > 150 and g < 110:
+            kind = "fuchsia"
+        elif r > 150 and g < 110 and b < 110:
+            kind = "red"
+        elif r < 90 and g < 90 and b < 90:
+            kind = "black"
+        if kind:
+            rows.setdefault(py, {}).setdefault(kind, 0)
+            rows[py][kind] += 1
+    # Collapse consecutive pixel rows of the same dominant colour into text lines.
+    lines = []
+    last_y = -10
+    for py in sorted(rows):
+        kind = max(rows[py], key=rows[py].get)
+        if rows[py][kind] < 3:
+            continue
+        if lines and py - last_y <= 2 and lines[-1] == kind:
+            last_y = py
+            continue
+        if not lines or lines[-1] != kind or py - last_y > 2:
+            lines.append(kind)
+        last_y = py
+    # Merge repeats caused by gaps inside glyphs.
+    merged = []
+    for kind in lines:
+        if not merged or merged[-1] != kind:
+            merged.append(kind)
+    return merged
+
+
+def start_program(folder, program_name):
+    proc = subprocess.Popen([os.path.join(folder, program_name)], cwd=folder,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    wid = wait_for(lambda: find_window(TITLE, proc.pid), 20)
+    time.sleep(1.0)
+    return proc, wid
+
+
+def close_window(wid):
+    run("xdotool", "windowactivate", "--sync", wid, check_rc=False)
+    run("xdotool", "key", "--clearmodifiers", "alt+F4")
+
+
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def pick_question(tool, bank):
+    """A question whose middle holds ten Chinese characters in a row: easy to type, distinctive."""
+    import csv
+    import io
+    rows = list(csv.DictReader(io.StringIO(run(tool, "dump", bank, "问题"))))
+    for row in reversed(rows):
+        text = (row.get("题目内容") or "").strip()
+        if not row.get("科目") or len(text) < 16:
+            continue
+        for start in range(len(text) // 3, len(text) - 10):
+            piece = text[start:start + 10]
+            if all("\u4e00" <= c <= "\u9fff" for c in piece):
+                return text, piece
+    raise RuntimeError("no suitable question in the bank")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--program", required=True)
+    parser.add_argument("--bank", required=True, help="the embedded bank file")
+    parser.add_argument("--bank-tool", help="qinglan-bank, to pick a question from the bank")
+    parser.add_argument("--fragment", help="a fragment of a bank question")
+    parser.add_argument("--question", help="a whole bank question")
+    parser.add_argument("--artefacts", required=True)
+    parser.add_argument("--docs", help="folder for the README screenshots")
+    args = parser.parse_args()
+
+    os.makedirs(args.artefacts, exist_ok=True)
+    if not (args.fragment and args.question):
+        args.question, args.fragment = pick_question(args.bank_tool, args.bank)
+    print(f"question: {args.question}\nfragment: {args.fragment}", flush=True)
+    folder = tempfile.mkdtemp(prefix="qinglan-e2e-")
+    program_name = os.path.basename(args.program)
+    shutil.copy2(args.program, folder)
+    session = Session(args.artefacts)
+    procs = []
+    try:
+        # 1. Title, size, place, keep-on-top at first start.
+        proc, wid = start_program(folder, program_name)
+        procs.append(proc)
+        check(wid is not None, "the main window appears with the title " + TITLE)
+        if wid is None:
+            return
+        (x, y, w, h), (fl, fr, ft, fb) = geometry(wid)
+        check((w, h) == (648, 397), f"client area is 648 x 397 (got {w} x {h})")
+        outer_w, outer_h = w + fl + fr, h + ft + fb
+        want_left = SCREEN_W // 2 - outer_w // 2
+        want_top = SCREEN_H // 2 - outer_h // 2
+        check(abs((x - fl) - want_left) <= 1 and abs((y - ft) - want_top) <= 1,
+              f"centred on the screen (frame at {x - fl},{y - ft}, want {want_left},{want_top})")
+        check(is_above(wid), "_NET_WM_STATE_ABOVE is set at first start")
+
+        # 2. The bank is unpacked next to the program, byte for byte.
+        bank_path = os.path.join(folder, "question.slg")
+        check(os.path.isfile(bank_path) and read(bank_path) == read(args.bank),
+              "question.slg next to the program holds the embedded bank's bytes")
+
+        # 3. Typing a fragment shows the four answer lines; a fragment of no question the guidance.
+        click_client(wid, MEMO)
+        run("xdotool", "type", "--delay", "60", args.fragment)
+        time.sleep(0.8)
+        rows = colour_rows(session, wid, "typed-fragment")
+        check(rows[:4] == ["blue", "black", "red"] or rows[:3] == ["blue", "black", "red"],
+              f"typed fragment draws blue, black, black, red lines (rows: {rows})")
+        if args.docs:
+            shutil.copy(session.screenshot("answer"), os.path.join(args.docs, "screenshot-answer.png"))
+        click_client(wid, MEMO)
+        run("xdotool", "type", "--delay", "60", "zzqx这句话不在题库里")
+        time.sleep(0.8)
+        rows = colour_rows(session, wid, "guidance")
+        check(rows[:3] == ["blue", "fuchsia", "red"],
+              f"a fragment of no question draws blue, fuchsia, red guidance (rows: {rows})")
+
+        # 4. Click-to-paste with the real X clipboard.
+        click_client(wid, CHECKBOX2)
+        clip = subprocess.Popen(["xclip", "-selection", "clipboard", "-loops", "5"],
+                                stdin=subprocess.PIPE)
+        clip.stdin.write(args.question.encode())
+        clip.stdin.close()
+        time.sleep(0.5)
+        click_client(wid, MEMO)
+        time.sleep(0.8)
+        rows = colour_rows(session, wid, "click-to-paste")
+        check(rows[:3] == ["blue", "black", "red"],
+              f"one click pastes the clipboard question and shows its answer (rows: {rows})")
+        clip.kill()
+        click_client(wid, CHECKBOX2)  # off again
+
+        # 5. Unticking keep-on-top clears ABOVE at once without moving; the contact dialog.
+        before, _ = geometry(wid)
+        click_client(wid, CHECKBOX1)
+        check(wait_for(lambda: not is_above(wid), 3), "unticking 软件总在总前 clears _NET_WM_STATE_ABOVE")
+        after, _ = geometry(wid)
+        check(before[:2] == after[:2], f"the window did not move ({before[:2]} -> {after[:2]})")
+        click_client(wid, CHECKBOX1)
+        check(wait_for(lambda: is_above(wid), 3), "ticking it again sets _NET_WM_STATE_ABOVE")
+        click_client(wid, BUTTON5)
+        dialog = wait_for(lambda: find_window(DIALOG_TITLE), 5)
+        check(dialog is not None, "the contact button opens 联系作者")
+        if dialog:
+            time.sleep(0.5)
+            session.screenshot("contact-dialog")
+            if args.docs:
+                shutil.copy(session.screenshot("dialog"), os.path.join(args.docs, "screenshot-contact.png"))
+            (dx, dy, dw, dh), (dl, dr, dt, db) = geometry(dialog)
+            (mx, my, mw, mh), (ml, mr, mt, mb) = geometry(wid)
+            want_x = (mx - ml) + ((mw + ml + mr) - (dw + dl + dr)) // 2
+            want_y = (my - mt) + ((mh + mt + mb) - (dh + dt + db)) // 2
+            check(abs((dx - dl) - want_x) <= 1 and abs((dy - dt) - want_y) <= 1,
+                  f"the dialog is centred on the main window ({dx - dl},{dy - dt} vs {want_x},{want_y})")
+            check(not is_above(wid), "the main window is not above others while the dialog is open")
+            state = run("xprop", "-id", dialog, "_NET_WM_STATE", check_rc=False)
+            check("_NET_WM_STATE_MODAL" in state, "the dialog is modal")
+            close_window(dialog)
+            check(wait_for(lambda: find_window(DIALOG_TITLE) is None, 5), "the dialog closes")
+            check(wait_for(lambda: is_above(wid), 3), "closing the dialog restores keep-on-top")
+
+        # 7. A second copy from the same folder finds the file present.
+        with open(os.path.join(folder, "Config.ini"), "wb") as f:
+            f.write(b"[Config]\r\nSetHomePage=0\r\nSetTop=0\r\n")
+        bank_stamp = os.stat(bank_path).st_mtime_ns
+        second, wid2 = start_program(folder, program_name)
+        procs.append(second)
+        check(wid2 is not None and is_above(wid2),
+              "a second copy with the bank present ignores the stored SetTop=0 (stays above)")
+        check(os.stat(bank_path).st_mtime_ns == bank_stamp, "the second copy did not rewrite the bank")
+        if wid2:
+            close_window(wid2)
+            check(second.wait(15) == 0, "the second copy exits with status 0")
+
+        # 6. Closing through the window manager ends the process and cleans up.
+        click_client(wid, CHECKBOX1)  # untick keep-on-top, so SetTop is stored as 0
+        started = time.time()
+        close_window(wid)
+        status = proc.wait(15)
+        check(status == 0, f"closing the main window ends the process with status 0 (got {status})")
+        check(time.time() - started >= 0.5, "the exit takes the half-second wait")
+        check(not os.path.exists(bank_path), "question.slg is gone after the last copy exits")
+        config = read(os.path.join(folder, "Config.ini"))
+        check(config == b"[Config]\r\nSetHomePage=1\r\nSetTop=0\r\n",
+              f"Config.ini holds the boxes as they stood ({config!r})")
+
+        third, wid3 = start_program(folder, program_name)
+        procs.append(third)
+        check(wid3 is not None and not is_above(wid3), "a second start restores SetTop=0: not above")
+        if wid3:
+            close_window(wid3)
+            third.wait(15)
+    finally:
+        for p in procs:
+            if p.poll() is None:
+                p.kill()
+        session.close()
+        shutil.rmtree(folder, ignore_errors=True)
+
+    print(f"{len(failures)} failed" if failures else "all end-to-end checks passed")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
