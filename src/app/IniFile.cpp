@@ -26,7 +26,11 @@ IniLines readLines(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return ini;
-    const QString text = QString::fromLocal8Bit(file.readAll());
+    // One character per byte, so that lines the program does not touch are written back byte for
+    // byte: a comment in another code page (say GBK, typed on a Chinese Windows) is not valid
+    // UTF-8 and would otherwise come back as replacement characters. Names and values the program
+    // reads and writes are ASCII.
+    const QString text = QString::fromLatin1(file.readAll());
     if (text.isEmpty())
         return ini;
     if (!text.contains(QStringLiteral("\r\n")) && text.contains(u'\n'))
@@ -157,7 +161,7 @@ void IniFile::writeString(const QString &section, const QString &key, const QStr
     if (!out.open(QIODevice::WriteOnly))
         throw AppError(unableToWrite);
     const QString text = ini.lines.join(ini.eol) + (ini.endsWithEol ? ini.eol : QString());
-    const QByteArray bytes = text.toLocal8Bit();
+    const QByteArray bytes = text.toLatin1();
     if (out.write(bytes) != bytes.size() || !out.commit())
         throw AppError(unableToWrite);
     if (info.exists())
