@@ -1,0 +1,292 @@
+#include "data/JetDatabase.h"
+
+#include "app/AppError.h"
+#include "data/JetHeader.h"
+#include "data/JetText.h"
+
+#include <mdbtools.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr int kMemoHeader = 12;
+constexpr quint32 kMemoInline = 0x80000000u;
+constexpr quint32 kMemoSingleRow = 0x40000000u;
+constexpr quint32 kMemoLengthMask = 0x00FFFFFFu;
+
+MdbHandle *handle(void *mdb)
+{
+    return static_cast<MdbHandle *>(mdb);
+}
+
+quint32 readU32(const unsigned char *p)
+{
+    return quint32(p[0]) | quint32(p[1]) << 8 | quint32(p[2]) << 16 | quint32(p[3]) << 24;
+}
+
+AppError damaged(const QString &name, const QString &why)
+{
+    return AppError(QStringLiteral("The database file \"%1\" is damaged: %2").arg(name, why));
+}
+
+struct TableDefDeleter {
+    void operator()(MdbTableDef *table) const { mdb_free_tabledef(table); }
+};
+using TableDef = std::unique_ptr<MdbTableDef, TableDefDeleter>;
+
+// Reads one memo value: inline, in one long-value row, or in a chain of them. Every pointer is
+// checked by libmdb's row lookup; the chain is bounded by the declared length so that a looping
+// chain in a damaged file ends.
+QByteArray readMemoBytes(MdbHandle *mdb, const unsigned char *value, int size)
+{
+    if (size < kMemoHeader)
+        return {};
+    const quint32 word = readU32(value);
+    const quint32 declared = word & kMemoLengthMask;
+    if (word & kMemoInline) {
+        const qsizetype available = size - kMemoHeader;
+        return QByteArray(reinterpret_cast<const char *>(value + kMemoHeader),
+                          qMin<qsizetype>(available, declared ? declared : available));
+    }
+    const int firstRow = int(readU32(value + 4));
+    void *buf = nullptr;
+    int start = 0;
+    size_t length = 0;
+    if (word & kMemoSingleRow) {
+        if (mdb_find_pg_row(mdb, firstRow, &buf, &start, &length) != 0)
+            return {};
+        return QByteArray(static_cast<const char *>(buf) + start,
+                          qsizetype(qMin<size_t>(length, declared)));
+    }
+    if ((word & 0xFF000000u) != 0)
+        return {}; // an unknown kind of long value
+    QByteArray bytes;
+    int next = firstRow;
+    while (next != 0 && quint32(bytes.size()) < declared) {
+        if (mdb_find_pg_row(mdb, next, &buf, &start, &length) != 0 || length < 4)
+            break;
+        const auto *row = static_cast<const unsigned char *>(buf) + start;
+        const qsizetype chunk = qMin<qsizetype>(qsizetype(length) - 4, declared - bytes.size());
+        bytes.append(reinterpret_cast<const char *>(row + 4), chunk);
+        next = int(readU32(row));
+    }
+    return bytes;
+}
+
+JetCell decodeCell(MdbHandle *mdb, MdbColumn *col, const MdbField &field, int rowStart, int rowEnd)
+{
+    JetCell cell;
+    if (col->col_type == MDB_BOOL) {
+        cell.isNull = false;
+        cell.text = field.is_null ? QStringLiteral("0") : QStringLiteral("1");
+        return cell;
+    }
+    if (field.is_null)
+        return cell;
+    // libmdb's own bounds check lets a negative length through; a value must lie in its row.
+    if (field.siz < 0 || field.start < rowStart || field.start + field.siz > rowEnd)
+        return cell;
+    cell.isNull = false;
+    const auto *value = mdb->pg_buf + field.start;
+    switch (col->col_type) {
+    case MDB_TEXT:
+        cell.text = decodeJetText(value, field.siz);
+        break;
+    case MDB_MEMO: {
+        const QByteArray bytes = readMemoBytes(mdb, value, field.siz);
+        cell.text =
+            decodeJetText(reinterpret_cast<const unsigned char *>(bytes.constData()), bytes.size());
+        break;
+    }
+    case MDB_OLE:
+    case MDB_BINARY:
+    case MDB_COMPLEX:
+        break; // not text; the program never reads such columns
+    default:
+        if (field.siz == 0)
+            break;
+        if (field.siz < mdb_col_fixed_size(col) && col->is_fixed)
+            break;
+        if (char *s = mdb_col_to_string(mdb, mdb->pg_buf, field.start, col->col_type, field.siz)) {
+            cell.text = QString::fromUtf8(s);
+            g_free(s);
+        }
+        break;
+    }
+    return cell;
+}
+
+} // namespace
+
+struct JetDatabase::CatalogTable {
+    MdbCatalogEntry *entry = nullptr;
+};
+
+std::unique_ptr<JetDatabase> JetDatabase::open(const QString &path)
+{
+    std::unique_ptr<JetDatabase> db(new JetDatabase);
+    db->m_file.setFileName(path);
+    if (!db->m_file.exists())
+        throw AppError(QStringLiteral("Could not find file \"%1\"").arg(path));
+    if (!db->m_file.open(QIODevice::ReadOnly))
+        throw AppError(
+            QStringLiteral("Cannot open file \"%1\". %2").arg(path, db->m_file.errorString()));
+    const qint64 size = db->m_file.size();
+    const char *data = nullptr;
+    if (size > 0) {
+        data = reinterpret_cast<const char *>(db->m_file.map(0, size));
+        if (!data)
+            throw AppError(
+                QStringLiteral("Cannot read file \"%1\". %2").arg(path, db->m_file.errorString()));
+    }
+    db->attach(data, size, path);
+    return db;
+}
+
+std::unique_ptr<JetDatabase> JetDatabase::openBytes(const char *data, qint64 size,
+                                                    const QString &name)
+{
+    std::unique_ptr<JetDatabase> db(new JetDatabase);
+    db->attach(data, size, name);
+    return db;
+}
+
+void JetDatabase::attach(const char *data, qint64 size, const QString &name)
+{
+    m_name = name;
+    QString why;
+    switch (JetHeader::inspect(data, size, &why)) {
+    case JetHeader::Verdict::NotJet:
+        throw AppError(QStringLiteral("\"%1\" is not a Jet 4 database").arg(name));
+    case JetHeader::Verdict::Damaged:
+        throw damaged(name, why);
+    case JetHeader::Verdict::Jet4:
+        break;
+    }
+    m_data = data;
+    m_size = size;
+    m_password = JetHeader::password(data);
+
+    // libmdb reads through a FILE on the checked bytes; it only ever reads ("r").
+    MdbHandle *mdb = mdb_open_buffer(const_cast<char *>(data), size_t(size), MDB_NOFLAGS);
+    if (!mdb)
+        throw damaged(name, QStringLiteral("the header cannot be read"));
+    m_mdb = mdb;
+    if (!mdb_read_catalog(mdb, MDB_TABLE))
+        throw damaged(name, QStringLiteral("the system catalogue cannot be read"));
+}
+
+JetDatabase::~JetDatabase()
+{
+    if (m_mdb)
+        mdb_close(handle(m_mdb));
+}
+
+QString JetDatabase::databasePassword() const
+{
+    return m_password;
+}
+
+QStringList JetDatabase::tableNames() const
+{
+    QStringList names;
+    MdbHandle *mdb = handle(m_mdb);
+    for (guint i = 0; i < mdb->num_catalog; ++i) {
+        auto *entry = static_cast<MdbCatalogEntry *>(g_ptr_array_index(mdb->catalog, i));
+        if (entry->object_type == MDB_TABLE && mdb_is_user_table(entry))
+            names.append(QString::fromUtf8(entry->object_name));
+    }
+    return names;
+}
+
+JetDatabase::CatalogTable JetDatabase::findTable(const QString &table) const
+{
+    MdbHandle *mdb = handle(m_mdb);
+    for (guint i = 0; i < mdb->num_catalog; ++i) {
+        auto *entry = static_cast<MdbCatalogEntry *>(g_ptr_array_index(mdb->catalog, i));
+        if (entry->object_type != MDB_TABLE)
+            continue;
+        // Jet matches object names without regard to case.
+        if (QString::fromUtf8(entry->object_name).compare(table, Qt::CaseInsensitive) == 0)
+            return {entry};
+    }
+    return {};
+}
+
+bool JetDatabase::hasTable(const QString &table) const
+{
+    return findTable(table).entry != nullptr;
+}
+
+namespace {
+
+TableDef readTableDef(MdbCatalogEntry *entry, const char *data, qint64 size, const QString &name,
+                      const QString &table)
+{
+    const qint64 page = qint64(entry->table_pg);
+    if (page <= 0 || (page + 1) * JetHeader::kPageSize > size ||
+        data[page * JetHeader::kPageSize] != 0x02)
+        throw damaged(name, QStringLiteral("the definition of table \"%1\" is missing").arg(table));
+    TableDef def(mdb_read_table(entry));
+    if (!def || !mdb_read_columns(def.get()))
+        throw damaged(name,
+                      QStringLiteral("the definition of table \"%1\" cannot be read").arg(table));
+    return def;
+}
+
+} // namespace
+
+QVector<JetColumn> JetDatabase::columns(const QString &table) const
+{
+    const CatalogTable found = findTable(table);
+    if (!found.entry)
+        throw AppError(QStringLiteral("Cannot find the table \"%1\" in \"%2\"").arg(table, m_name));
+    const TableDef def = readTableDef(found.entry, m_data, m_size, m_name, table);
+    QVector<JetColumn> result;
+    for (guint i = 0; i < def->num_cols; ++i) {
+        auto *col = static_cast<MdbColumn *>(g_ptr_array_index(def->columns, i));
+        result.append({QString::fromUtf8(col->name), col->col_type, col->col_size});
+    }
+    return result;
+}
+
+void JetDatabase::forEachRow(const QString &table,
+                             const std::function<void(const JetRow &)> &visit) const
+{
+    const CatalogTable found = findTable(table);
+    if (!found.entry)
+        throw AppError(QStringLiteral("Cannot find the table \"%1\" in \"%2\"").arg(table, m_name));
+    MdbHandle *mdb = handle(m_mdb);
+    const TableDef def = readTableDef(found.entry, m_data, m_size, m_name, table);
+    MdbTableDef *t = def.get();
+    const guint columnCount = t->num_cols;
+    std::vector<MdbField> fields(columnCount);
+    JetRow row(columnCount);
+
+    // No column is bound: libmdb walks the pages and finds the rows, the values are decoded
+    // here from the page buffer it leaves behind.
+    mdb_rewind_table(t);
+    while (mdb_fetch_row(t)) {
+        int start = 0;
+        size_t length = 0;
+        if (mdb_find_row(mdb, int(t->cur_row) - 1, &start, &length) != 0)
+            continue;
+        start &= 0x1FFF;
+        if (columnCount == 0 || mdb_crack_row(t, start, length, fields.data()) < 0)
+            continue;
+        for (guint i = 0; i < columnCount; ++i) {
+            auto *col = static_cast<MdbColumn *>(g_ptr_array_index(t->columns, i));
+            row[i] = decodeCell(mdb, col, fields[i], start, start + int(length));
+        }
+        visit(row);
+    }
+}
+
+QVector<JetRow> JetDatabase::readRows(const QString &table) const
+{
+    QVector<JetRow> rows;
+    forEachRow(table, [&rows](const JetRow &row) { rows.append(row); });
+    return rows;
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Facts read from page 0 of a Jet database before any other code touches the file.
+struct JetHeader {
+    static constexpr int kPageSize = 4096;
+
+    enum class Verdict { Jet4, NotJet, Damaged };
+
+    // Checks the signature and the page structure. `reason` explains a Damaged verdict.
+    static Verdict inspect(const char *data, qint64 size, QString *reason = nullptr);
+    // The database password stored (masked) in the header; empty when there is none.
+    // Expects a buffer that inspect() accepted.
+    static QString password(const char *data);
+    // Key of the page encryption; 0 when the pages are plain.
+    static quint32 databaseKey(const char *data);
+};
