@@ -1,6 +1,67 @@
 #include "data/BankConnection.h"
 
+#include "app/AppError.h"
+#include "data/BankSchema.h"
+#include "data/JetDatabase.h"
+
+namespace {
+
+// Reads the rows of the bank table in storage order; a file without the table or one of the
+// four columns is still a working connection, the lookup then reports what is missing.
+std::unique_ptr<QuestionTable> loadQuestions(const JetDatabase &db, const QString &path,
+                                             QString *schemaError)
+{
+    const QString table = BankSchema::tableName();
+    if (!db.hasTable(table)) {
+        *schemaError = QStringLiteral("Cannot find the table \"%1\" in \"%2\"").arg(table, path);
+        return nullptr;
+    }
+    std::array<int, 4> at{};
+    try {
+        at = BankSchema::locateColumns(db.columns(table));
+    } catch (const AppError &missingColumn) {
+        *schemaError = missingColumn.message();
+        return nullptr;
+    }
+    QuestionTable::Builder builder;
+    db.forEachRow(table, [&](const JetRow &row) {
+        builder.append(row[at[0]].text, row[at[1]].text, row[at[2]].text, row[at[3]].text);
+    });
+    return std::make_unique<QuestionTable>(builder.build());
+}
+
+} // namespace
+
+BankConnection::BankConnection() = default;
+BankConnection::~BankConnection() = default;
+
 void BankConnection::Open()
 {
+    if (m_open)
+        return;
+    std::unique_ptr<JetDatabase> db = JetDatabase::open(m_path);
+    if (db->databasePassword() != QStringView(kPassword))
+        throw AppError(QStringLiteral("Not a valid password for the database \"%1\"").arg(m_path));
+
+    QString schemaError;
+    std::unique_ptr<QuestionTable> table = loadQuestions(*db, m_path, &schemaError);
+
+    // The rows now live in memory, so libmdb and its view of the file go; the file itself is
+    // held open for as long as the connection is.
+    db.reset();
+    m_file.setFileName(m_path);
+    if (!m_file.open(QIODevice::ReadOnly))
+        throw AppError(
+            QStringLiteral("Cannot open file \"%1\". %2").arg(m_path, m_file.errorString()));
+    m_table = std::move(table);
+    m_schemaError = schemaError;
     m_open = true;
+}
+
+void BankConnection::Close()
+{
+    m_open = false;
+    m_table.reset();
+    m_schemaError.clear();
+    m_file.close();
 }

@@ -9,6 +9,7 @@ TDataModule1::TDataModule1(const QString &appPath, QObject *parent)
 {
     ADOConnection1 = m_connection.get();
     ADOQuery1 = m_query.get();
+    ADOConnection1->setFileName(m_appPath + QStringLiteral("question.slg"));
 }
 
 // The query goes first, then the connection, which releases the file.
@@ -18,8 +19,8 @@ TDataModule1::~TDataModule1()
     m_connection.reset();
 }
 
+// A failed connect leaves the connection closed; every lookup then tries again.
 void TDataModule1::DataModuleCreate()
 {
-    ADOConnection1->setFileName(m_appPath + QStringLiteral("question.slg"));
     ADOConnection1->Open();
 }

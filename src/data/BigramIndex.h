@@ -1,0 +1,46 @@
+#pragma once
+
+#include "data/PackedTexts.h"
+
+#include <QStringView>
+
+#include <vector>
+
+// Finds the last text (highest row number) that contains a fragment, without scanning every
+// row. The texts must already be normalised the way the fragments will be: the index compares
+// UTF-16 units exactly.
+//
+// Each row is listed under every pair of neighbouring units it holds, plus (last unit, U+0000)
+// so that each unit of the row starts some pair. A fragment of two or more units can only stand
+// in rows listed under all of its pairs: the rarest lists are intersected from the high end
+// down and each candidate is checked against the text, so the first confirmed candidate is the
+// answer. A single unit c is found as the highest row under any pair that starts with c.
+class BigramIndex {
+public:
+    explicit BigramIndex(PackedTexts texts);
+
+    qsizetype size() const { return m_texts.size(); }
+    QStringView text(qsizetype row) const { return m_texts.at(row); }
+    const PackedTexts &texts() const { return m_texts; }
+
+    // -1 when no row contains the fragment or the fragment is empty.
+    qsizetype findLast(QStringView fragment) const;
+    // The same answer by reading every row from the last one back; the reference for tests.
+    qsizetype findLastByScan(QStringView fragment) const;
+
+    std::size_t bytes() const;
+
+private:
+    struct Postings {
+        const quint32 *rows;
+        qsizetype count;
+    };
+    bool postings(quint32 key, Postings *out) const;
+    qsizetype findLastUnit(char16_t unit) const;
+    bool confirms(qsizetype row, QStringView fragment) const;
+
+    PackedTexts m_texts;
+    std::vector<quint32> m_keys;   // sorted pair keys, first unit in the high half
+    std::vector<quint64> m_starts; // m_keys.size() + 1 offsets into m_rows
+    std::vector<quint32> m_rows;   // ascending row numbers per key
+};
