@@ -6,4 +6,10 @@ set(QINGLAN_DATA_SOURCES
     data/JetHeader.cpp
     data/JetText.cpp
     data/JetDatabase.cpp
+    data/TextFold.cpp
+    data/PackedTexts.cpp
+    data/BigramIndex.cpp
+    data/QuestionTable.cpp
+    data/LookupFragment.cpp
+    data/BankSchema.cpp
 )
