@@ -1,11 +1,15 @@
 #include "app/AppTitle.h"
 #include "app/Application.h"
 #include "app/Fonts.h"
+#include "platform/WebEngineSandbox.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
+    // The banner's web engine: both settings only take effect before the application exists.
+    allowWebEngineAsRoot();
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("qinglan-dati"));
     installFontSubstitutions();

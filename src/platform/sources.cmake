@@ -1,2 +1,3 @@
 set(QINGLAN_PLATFORM_SOURCES
+    platform/WebEngineSandbox.cpp
 )

@@ -27,6 +27,7 @@
 #include <QThread>
 #include <QTimer>
 #include <QUrl>
+#include <QWebEngineView>
 #include <QWindow>
 
 namespace {
@@ -136,6 +137,12 @@ void TForm1::connectHandlers()
             [this] { ErrorGuard::run([this] { Timer1Timer(Timer1); }); });
     connect(Memo1, &MemoBox::clicked, this,
             [this] { ErrorGuard::run([this] { Memo1Click(Memo1); }); });
+    // Banner strip: the picture's click and each document the strip's browser completes.
+    connect(Banner, &BannerStrip::pictureClicked, this,
+            [this] { ErrorGuard::run([this] { Image4Click(Banner->Image4); }); });
+    connect(Banner, &BannerStrip::documentComplete, this, [this] {
+        ErrorGuard::run([this] { WebBrowser1DocumentComplete(Banner->WebBrowser1); });
+    });
 }
 
 void TForm1::FormCreate(QObject *)
