@@ -1,6 +1,7 @@
 #include "data/JetDatabase.h"
 
 #include "app/AppError.h"
+#include "data/JetCatalog.h"
 #include "data/JetHeader.h"
 #include "data/JetText.h"
 
@@ -174,7 +175,8 @@ void JetDatabase::attach(const char *data, qint64 size, const QString &name)
     if (!mdb)
         throw damaged(name, QStringLiteral("the header cannot be read"));
     m_mdb = mdb;
-    if (!mdb_read_catalog(mdb, MDB_TABLE))
+    // Not mdb_read_catalog: its property parser loops for ever on a damaged property blob.
+    if (!readCatalogWithoutProperties(mdb, MDB_TABLE))
         throw damaged(name, QStringLiteral("the system catalogue cannot be read"));
 }
 
@@ -268,6 +270,7 @@ void JetDatabase::forEachRow(const QString &table,
     // No column is bound: libmdb walks the pages and finds the rows, the values are decoded
     // here from the page buffer it leaves behind.
     mdb_rewind_table(t);
+    quint64 visited = 0;
     while (mdb_fetch_row(t)) {
         int start = 0;
         size_t length = 0;
@@ -281,7 +284,12 @@ void JetDatabase::forEachRow(const QString &table,
             row[i] = decodeCell(mdb, col, fields[i], start, start + int(length));
         }
         visit(row);
+        ++visited;
     }
+    // libmdb ends the walk quietly at a page it cannot read; the definition knows how many
+    // rows there should be.
+    if (visited < t->num_rows)
+        throw damaged(m_name, QStringLiteral("rows of table \"%1\" are missing").arg(table));
 }
 
 QVector<JetRow> JetDatabase::readRows(const QString &table) const

@@ -3,6 +3,7 @@ set(QINGLAN_DATA_SOURCES
     data/BankConnection.cpp
     data/BankQuery.cpp
     data/TDataModule1.cpp
+    data/JetCatalog.cpp
     data/JetHeader.cpp
     data/JetText.cpp
     data/JetDatabase.cpp
