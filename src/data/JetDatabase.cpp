@@ -178,6 +178,11 @@ void JetDatabase::attach(const char *data, qint64 size, const QString &name)
     // Not mdb_read_catalog: its property parser loops for ever on a damaged property blob.
     if (!readCatalogWithoutProperties(mdb, MDB_TABLE))
         throw damaged(name, QStringLiteral("the system catalogue cannot be read"));
+    // libmdb stops quietly at a page it cannot read, so a catalogue cut short would simply
+    // lack tables. Walking it once more counts its rows against its definition.
+    if (!hasTable(QStringLiteral("MSysObjects")))
+        throw damaged(name, QStringLiteral("the system catalogue is incomplete"));
+    forEachRow(QStringLiteral("MSysObjects"), [](const JetRow &) {});
 }
 
 JetDatabase::~JetDatabase()

@@ -1,0 +1,172 @@
+// The data module's connection: what a failed connect reports, that every lookup tries again,
+// what a lookup reports for a file without the bank's table or columns, and how long the file
+// is held open.
+#include "JetFixtures.h"
+
+#include "app/AppError.h"
+#include "data/BankConnection.h"
+#include "data/BankQuery.h"
+#include "data/BankSchema.h"
+#include "data/TDataModule1.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QString failureOf(const std::function<void()> &action)
+{
+    try {
+        action();
+    } catch (const AppError &e) {
+        return e.message();
+    }
+    return QString();
+}
+
+// Whether this process has the file open (Linux: the links in /proc/self/fd).
+bool heldOpen(const QString &file)
+{
+    const QString target = QFileInfo(file).canonicalFilePath();
+    const QDir fds(QStringLiteral("/proc/self/fd"));
+    for (const QString &fd : fds.entryList(QDir::Files | QDir::System)) {
+        if (QFileInfo(fds.filePath(fd)).symLinkTarget() == target)
+            return true;
+    }
+    return false;
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+} // namespace
+
+class TestDataModule : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_appPath = m_dir->path() + QLatin1Char('/');
+        m_bank = m_appPath + QStringLiteral("question.slg");
+    }
+
+    void failedConnectIsRetriedByEveryLookup_data()
+    {
+        QTest::addColumn<QString>("fixture"); // empty: no file; "text": not a database
+        QTest::addColumn<QString>("message");
+        QTest::newRow("missing file") << ""
+                                      << "Could not find file";
+        QTest::newRow("not a Jet file") << "text"
+                                        << "is not a Jet 4 database";
+        QTest::newRow("damaged file") << "cut"
+                                      << "is damaged";
+        QTest::newRow("other password") << "V2000_with-password.mdb"
+                                        << "Not a valid password";
+        QTest::newRow("no password") << "V2000_no-password.mdb"
+                                     << "Not a valid password";
+    }
+    void failedConnectIsRetriedByEveryLookup()
+    {
+        QFETCH(QString, fixture);
+        QFETCH(QString, message);
+        if (fixture == "text") {
+            writeFile(m_bank, "科目,题目内容\n");
+        } else if (fixture == "cut") {
+            QVERIFY(JetFixtures::copyTo("V2000_no-password.mdb", m_bank) || skip());
+            QVERIFY(QFile::resize(m_bank, 3 * 4096 + 17));
+        } else if (!fixture.isEmpty()) {
+            QVERIFY(JetFixtures::copyTo(fixture, m_bank) || skip());
+        }
+
+        TDataModule1 module(m_appPath);
+        const QString first = failureOf([&] { module.DataModuleCreate(); });
+        QVERIFY2(first.contains(message), qPrintable(first));
+        QVERIFY2(first.contains(m_bank), qPrintable(first));
+        QVERIFY(!module.ADOConnection1->Connected());
+        QVERIFY(!heldOpen(m_bank) || fixture.isEmpty());
+        for (int lookup = 0; lookup < 2; ++lookup) {
+            QCOMPARE(failureOf([&] { module.ADOQuery1->findLast("网络"); }), first);
+            QVERIFY(!module.ADOConnection1->Connected());
+        }
+    }
+
+    void lookupConnectsOnceTheFileIsThere()
+    {
+        TDataModule1 module(m_appPath);
+        QVERIFY(failureOf([&] { module.DataModuleCreate(); }).contains("Could not find file"));
+        // A Jet 4 file with the right password but without the bank's table: the connect
+        // succeeds, the lookup reports the table.
+        QVERIFY(JetFixtures::copyTo("V2000_no-password.mdb", m_bank) || skip());
+        JetFixtures::setDatabasePassword(m_bank, "kpwq");
+        const QString missingTable = failureOf([&] { module.ADOQuery1->findLast("网络"); });
+        QVERIFY(module.ADOConnection1->Connected());
+        QCOMPARE(missingTable,
+                 QStringLiteral("Cannot find the table \"问题\" in \"%1\"").arg(m_bank));
+        // Even an empty fragment reports it: the file is not the bank.
+        QCOMPARE(failureOf([&] { module.ADOQuery1->findLast(""); }), missingTable);
+    }
+
+    void fileIsHeldUntilTheModuleGoes()
+    {
+        QVERIFY(JetFixtures::copyTo("V2000_no-password.mdb", m_bank) || skip());
+        JetFixtures::setDatabasePassword(m_bank, "kpwq");
+        {
+            TDataModule1 module(m_appPath);
+            QVERIFY(!heldOpen(m_bank));
+            module.DataModuleCreate();
+            QVERIFY(module.ADOConnection1->Connected());
+            QVERIFY(heldOpen(m_bank));
+        }
+        QVERIFY(!heldOpen(m_bank));
+    }
+
+    void missingColumnIsNamed_data()
+    {
+        QTest::addColumn<int>("missing");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("科目") << 0 << "ADOQuery1: Field '科目' not found";
+        QTest::newRow("题目内容") << 1 << "ADOQuery1: Field '题目内容' not found";
+        QTest::newRow("选项") << 2 << "ADOQuery1: Field '选项' not found";
+        QTest::newRow("标准答案") << 3 << "ADOQuery1: Field '标准答案' not found";
+    }
+    void missingColumnIsNamed()
+    {
+        QFETCH(int, missing);
+        QFETCH(QString, message);
+        // The bank's design: 科目, 标准答案, 编号, 题目内容, 选项 by column number.
+        QVector<JetColumn> columns = {{"科目", 10, 510},
+                                      {"标准答案", 10, 510},
+                                      {"编号", 4, 4},
+                                      {"题目内容", 12, 0},
+                                      {"选项", 12, 0}};
+        const std::array<int, 4> found = BankSchema::locateColumns(columns);
+        QCOMPARE(found, (std::array<int, 4>{0, 3, 4, 1}));
+        columns.removeIf([&](const JetColumn &c) {
+            return c.name == BankSchema::columnNames()[std::size_t(missing)];
+        });
+        QCOMPARE(failureOf([&] { BankSchema::locateColumns(columns); }), message);
+    }
+
+private:
+    static bool skip()
+    {
+        QTest::qSkip("the Access sample files are not available (QINGLAN_JET4_FIXTURES)", __FILE__,
+                     __LINE__);
+        return false;
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_appPath;
+    QString m_bank;
+};
+
+QTEST_GUILESS_MAIN(TestDataModule)
+#include "tst_datamodule.moc"

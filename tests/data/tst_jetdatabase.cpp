@@ -1,0 +1,252 @@
+// The Jet 4 reader against files that Microsoft Access wrote, and against files it must refuse.
+#include "JetFixtures.h"
+
+#include "app/AppError.h"
+#include "data/JetDatabase.h"
+#include "data/JetText.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// mdb-export's CSV: first line the column names, "" inside quotes, line breaks inside values.
+QList<QStringList> parseCsv(const QString &csv)
+{
+    QList<QStringList> rows;
+    QStringList row;
+    QString cell;
+    bool quoted = false;
+    for (qsizetype i = 0; i < csv.size(); ++i) {
+        const QChar c = csv[i];
+        if (quoted) {
+            if (c == u'"' && i + 1 < csv.size() && csv[i + 1] == u'"') {
+                cell += u'"';
+                ++i;
+            } else if (c == u'"') {
+                quoted = false;
+            } else {
+                cell += c;
+            }
+        } else if (c == u'"') {
+            quoted = true;
+        } else if (c == u',') {
+            row << cell;
+            cell.clear();
+        } else if (c == u'\n') {
+            row << cell;
+            rows << row;
+            row.clear();
+            cell.clear();
+        } else {
+            cell += c;
+        }
+    }
+    return rows;
+}
+
+QString openFailure(const QString &file)
+{
+    try {
+        auto db = JetDatabase::open(file);
+        for (const QString &table : db->tableNames())
+            db->readRows(table);
+    } catch (const AppError &e) {
+        return e.message();
+    }
+    return QString();
+}
+
+QByteArray fixtureBytes(const QString &name)
+{
+    QFile f(JetFixtures::path(name));
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll();
+}
+
+} // namespace
+
+class TestJetDatabase : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        if (JetFixtures::path("V2000_no-password.mdb").isEmpty())
+            QSKIP("the Access sample files are not available (QINGLAN_JET4_FIXTURES)");
+    }
+
+    void matchesMdbExport_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("table");
+        QTest::newRow("password") << "V2000_with-password.mdb"
+                                  << "Table1";
+        QTest::newRow("no password") << "V2000_no-password.mdb"
+                                     << "Table1";
+        QTest::newRow("removed columns") << "delColTestV2000.mdb"
+                                         << "Table1";
+        QTest::newRow("overflow rows") << "overflowTestV2000.mdb"
+                                       << "Table1";
+        QTest::newRow("compressed unicode") << "testUnicodeCompV2003.mdb"
+                                            << "Table";
+    }
+    void matchesMdbExport()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, table);
+        const QString mdbExport = QStandardPaths::findExecutable("mdb-export");
+        if (mdbExport.isEmpty())
+            QSKIP("mdb-export is not installed");
+        QProcess process;
+        process.start(mdbExport, {JetFixtures::path(file), table});
+        QVERIFY(process.waitForFinished());
+        const QList<QStringList> expected =
+            parseCsv(QString::fromUtf8(process.readAllStandardOutput()));
+        QVERIFY(expected.size() > 1);
+
+        const auto db = JetDatabase::open(JetFixtures::path(file));
+        QCOMPARE(db->tableNames(), QStringList{table});
+        QStringList names;
+        for (const JetColumn &c : db->columns(table))
+            names << c.name;
+        QCOMPARE(names, expected.first());
+        const QVector<JetRow> rows = db->readRows(table);
+        QCOMPARE(rows.size(), expected.size() - 1);
+        for (int r = 0; r < rows.size(); ++r) {
+            QStringList cells;
+            for (const JetCell &cell : rows[r])
+                cells << cell.text;
+            QCOMPARE(cells, expected[r + 1]);
+        }
+    }
+
+    void databasePassword()
+    {
+        QCOMPARE(
+            JetDatabase::open(JetFixtures::path("V2000_with-password.mdb"))->databasePassword(),
+            QStringLiteral("password"));
+        QCOMPARE(JetDatabase::open(JetFixtures::path("V2000_no-password.mdb"))->databasePassword(),
+                 QString());
+
+        QTemporaryDir dir;
+        const QString copy = dir.filePath("kpwq.mdb");
+        QVERIFY(JetFixtures::copyTo("V2000_no-password.mdb", copy));
+        JetFixtures::setDatabasePassword(copy, "kpwq");
+        QCOMPARE(JetDatabase::open(copy)->databasePassword(), QStringLiteral("kpwq"));
+        JetFixtures::setDatabasePassword(copy, QString(20, u'密')); // the longest there is
+        QCOMPARE(JetDatabase::open(copy)->databasePassword(), QString(20, u'密'));
+    }
+
+    void columnsAndNulls()
+    {
+        const auto db = JetDatabase::open(JetFixtures::path("overflowTestV2000.mdb"));
+        const QVector<JetColumn> columns = db->columns("Table1");
+        QCOMPARE(columns.size(), 9);
+        QCOMPARE(columns[0].name, QStringLiteral("data1"));
+        QCOMPARE(columns[0].type, 10); // text
+        const QVector<JetRow> rows = db->readRows("Table1");
+        QCOMPARE(rows.size(), 7);
+        QVERIFY(!rows[0][0].isNull);
+        QCOMPARE(rows[0][0].text, QStringLiteral("row1col1"));
+        QVERIFY(rows[0][1].isNull);
+        QVERIFY(rows[0][1].text.isEmpty());
+
+        QVERIFY_THROWS_EXCEPTION(AppError, db->columns("问题"));
+        QVERIFY_THROWS_EXCEPTION(AppError, db->readRows("NoSuchTable"));
+        QVERIFY(db->hasTable("table1")); // Jet names ignore case
+    }
+
+    void bytesAndFileReadAlike()
+    {
+        const QByteArray bytes = fixtureBytes("testUnicodeCompV2003.mdb");
+        const auto fromBytes = JetDatabase::openBytes(bytes.constData(), bytes.size());
+        const auto fromFile = JetDatabase::open(JetFixtures::path("testUnicodeCompV2003.mdb"));
+        const QVector<JetRow> a = fromBytes->readRows("Table");
+        const QVector<JetRow> b = fromFile->readRows("Table");
+        QCOMPARE(a.size(), 8);
+        QCOMPARE(a.size(), b.size());
+        for (int r = 0; r < a.size(); ++r)
+            QCOMPARE(a[r][1].text, b[r][1].text);
+        QCOMPARE(a[4][1].text, QStringLiteral("漢字仮名交じり文"));
+    }
+
+    void decodeText_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("plain") << QByteArray::fromHex("41004200517f") << "AB网";
+        QTest::newRow("compressed") << QByteArray::fromHex("fffe414243") << "ABC";
+        QTest::newRow("compressed, Latin-1") << QByteArray::fromHex("fffee4e9") << "äé";
+        QTest::newRow("compressed, mixed runs")
+            << QByteArray::fromHex("fffe4100517f0042") << "A网B";
+        QTest::newRow("compressed, starts two-byte") << QByteArray::fromHex("fffe00517f") << "网";
+        QTest::newRow("compressed, odd tail dropped")
+            << QByteArray::fromHex("fffe00517f41") << "网";
+        QTest::newRow("plain surrogate pair") << QByteArray::fromHex("3dd800de") << "\U0001F600";
+        QTest::newRow("compressed surrogate pair")
+            << QByteArray::fromHex("fffe003dd803de") << "\U0001F603";
+        QTest::newRow("CJK extension B") << QByteArray::fromHex("40d800dc") << "\U00020000";
+        QTest::newRow("empty") << QByteArray() << "";
+        QTest::newRow("only the marker") << QByteArray::fromHex("fffe") << "";
+    }
+    void decodeText()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QCOMPARE(
+            decodeJetText(reinterpret_cast<const unsigned char *>(bytes.constData()), bytes.size()),
+            text);
+    }
+
+    void refusesWhatIsNoJet4File_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("message");
+        const QByteArray good = fixtureBytes("V2000_no-password.mdb");
+        QByteArray jet3 = good;
+        jet3[0x14] = 0;
+        QByteArray ace = good;
+        ace[0x14] = 2;
+        QByteArray noSignature = good;
+        noSignature[6] = 'X';
+        QByteArray noCatalogue = good;
+        noCatalogue[2 * 4096] = 0x01;
+        QTest::newRow("empty file") << QByteArray() << "is not a Jet 4 database";
+        QTest::newRow("text file") << QByteArray("question,answer\n") << "is not a Jet 4 database";
+        QTest::newRow("Jet 3") << jet3 << "is not a Jet 4 database";
+        QTest::newRow("Access 2007") << ace << "is not a Jet 4 database";
+        QTest::newRow("engine name") << noSignature << "is not a Jet 4 database";
+        QTest::newRow("cut inside a page") << good.left(5 * 4096 + 100) << "is damaged";
+        QTest::newRow("header only") << good.left(4096) << "is damaged";
+        QTest::newRow("no catalogue page") << noCatalogue << "is damaged";
+        QTest::newRow("cut at a page boundary") << good.left(6 * 4096) << "is damaged";
+    }
+    void refusesWhatIsNoJet4File()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        const QString file = dir.filePath("question.slg");
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        f.close();
+        const QString failure = openFailure(file);
+        QVERIFY2(failure.contains(message), qPrintable(failure));
+        QVERIFY2(failure.contains(file), qPrintable(failure));
+    }
+
+    void missingFile()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath("question.slg");
+        QCOMPARE(openFailure(file), QStringLiteral("Could not find file \"%1\"").arg(file));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestJetDatabase)
+#include "tst_jetdatabase.moc"
