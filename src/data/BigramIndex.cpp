@@ -16,69 +16,72 @@ quint32 pairKey(char16_t first, char16_t second)
     return quint32(first) << 16 | quint32(second);
 }
 
-// Open-addressing table from pair key to a counter and the last row that touched it, used
-// only while building; it keeps the build to two passes without sorting each row's pairs.
+// Open-addressing table from pair key to a number (a count, later a write position), used only
+// while building. Slots are small so that a table for millions of pairs stays mostly in the
+// cache; a value of 0 marks an empty slot, so stored values are kept at 1 or more.
 class PairTable {
 public:
     struct Slot {
         quint32 key;
-        quint32 lastRow;
-        quint64 value;
+        quint32 value;
+        quint32 lastRow; // a row counts once however often it holds the pair
     };
 
-    PairTable() : m_slots(1 << 16, Slot{0, kNoRow, 0}), m_used(1 << 16, false) {}
+    PairTable() : m_slots(std::size_t(1) << 16, Slot{0, 0, kNoRow}), m_shift(64 - 16) {}
 
-    Slot &slot(quint32 key)
+    std::size_t home(quint32 key) const
     {
-        if ((m_count + 1) * 2 > m_slots.size())
-            grow();
-        std::size_t i = index(key);
-        while (m_used[i] && m_slots[i].key != key)
-            i = (i + 1) & (m_slots.size() - 1);
-        if (!m_used[i]) {
-            m_used[i] = true;
-            m_slots[i] = Slot{key, kNoRow, 0};
+        return std::size_t((quint64(key) * 0x9E3779B97F4A7C15ull) >> m_shift);
+    }
+    void prefetch(std::size_t at) const { __builtin_prefetch(&m_slots[at]); }
+
+    // The slot of `key`, searched from its home slot; a new slot has value 0.
+    Slot &slot(quint32 key, std::size_t at)
+    {
+        const std::size_t mask = m_slots.size() - 1;
+        while (m_slots[at].value != 0 && m_slots[at].key != key)
+            at = (at + 1) & mask;
+        if (m_slots[at].value == 0) {
+            m_slots[at].key = key;
             ++m_count;
         }
-        return m_slots[i];
+        return m_slots[at];
     }
-
-    template <typename F> void forEach(F f)
+    // Call before a batch of up to `batch` new keys, so that slots found stay valid.
+    void reserveFor(std::size_t batch)
     {
-        for (std::size_t i = 0; i < m_slots.size(); ++i)
-            if (m_used[i])
-                f(m_slots[i]);
+        while ((m_count + batch) * 2 > m_slots.size())
+            grow();
     }
 
-    std::size_t count() const { return m_count; }
+    std::vector<Slot> &cells() { return m_slots; }
 
 private:
-    std::size_t index(quint32 key) const
-    {
-        return (quint64(key) * 0x9E3779B97F4A7C15ull >> 20) & (m_slots.size() - 1);
-    }
-
     void grow()
     {
         std::vector<Slot> old = std::move(m_slots);
-        std::vector<bool> oldUsed = std::move(m_used);
-        m_slots.assign(old.size() * 2, Slot{0, kNoRow, 0});
-        m_used.assign(old.size() * 2, false);
-        for (std::size_t i = 0; i < old.size(); ++i) {
-            if (!oldUsed[i])
+        m_slots.assign(old.size() * 2, Slot{0, 0, kNoRow});
+        --m_shift;
+        const std::size_t mask = m_slots.size() - 1;
+        for (const Slot &s : old) {
+            if (s.value == 0)
                 continue;
-            std::size_t j = index(old[i].key);
-            while (m_used[j])
-                j = (j + 1) & (m_slots.size() - 1);
-            m_used[j] = true;
-            m_slots[j] = old[i];
+            std::size_t at = home(s.key);
+            while (m_slots[at].value != 0)
+                at = (at + 1) & mask;
+            m_slots[at] = s;
         }
     }
 
     std::vector<Slot> m_slots;
-    std::vector<bool> m_used;
+    int m_shift;
     std::size_t m_count = 0;
 };
+
+// The pair keys of one text and their home slots, which are prefetched; `keys` and `homes` are
+// reused between rows.
+void rowPairs(QStringView text, const PairTable &table, std::vector<quint32> &keys,
+              std::vector<std::size_t> &homes);
 
 template <typename F> void forEachPair(QStringView text, F f)
 {
@@ -88,6 +91,18 @@ template <typename F> void forEachPair(QStringView text, F f)
         f(pairKey(u[i], u[i + 1]));
     if (n > 0)
         f(pairKey(u[n - 1], 0));
+}
+
+void rowPairs(QStringView text, const PairTable &table, std::vector<quint32> &keys,
+              std::vector<std::size_t> &homes)
+{
+    keys.clear();
+    forEachPair(text, [&](quint32 key) { keys.push_back(key); });
+    homes.resize(keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        homes[i] = table.home(keys[i]);
+        table.prefetch(homes[i]);
+    }
 }
 
 // Number of elements <= x among rows[0, end): the list is ascending, and the search gallops
@@ -117,47 +132,59 @@ BigramIndex::BigramIndex(PackedTexts texts) : m_texts(std::move(texts))
 {
     const qsizetype rowCount = m_texts.size();
     PairTable table;
-    // Pass 1: how many rows hold each pair (a row counts once however often it holds it).
+    std::vector<quint32> keys;
+    std::vector<std::size_t> homes;
+
+    // Pass 1: how many rows hold each pair. The slots of a row's pairs are prefetched first:
+    // the table is far larger than the cache, and the misses then overlap.
     for (qsizetype row = 0; row < rowCount; ++row) {
-        forEachPair(m_texts.at(row), [&](quint32 key) {
-            PairTable::Slot &s = table.slot(key);
+        table.reserveFor(std::size_t(m_texts.length(row)) + 1);
+        rowPairs(m_texts.at(row), table, keys, homes);
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            PairTable::Slot &s = table.slot(keys[i], homes[i]);
             if (s.lastRow != quint32(row)) {
                 s.lastRow = quint32(row);
                 ++s.value;
             }
-        });
+        }
     }
 
-    std::vector<std::pair<quint32, quint64>> counts;
-    counts.reserve(table.count());
-    table.forEach([&](PairTable::Slot &s) { counts.emplace_back(s.key, s.value); });
-    std::sort(counts.begin(), counts.end());
-    m_keys.reserve(counts.size());
-    m_starts.reserve(counts.size() + 1);
+    // Keys in order, each followed by its rows; each slot then holds its key's next write
+    // position + 1. Jet files stop at 2 GB, so positions fit 32 bits with room to spare.
+    std::vector<std::pair<quint32, quint32>> order; // key, slot
+    std::vector<PairTable::Slot> &cells = table.cells();
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        if (cells[i].value != 0)
+            order.emplace_back(cells[i].key, quint32(i));
+    }
+    std::sort(order.begin(), order.end());
+    m_keys.reserve(order.size());
+    m_starts.reserve(order.size() + 1);
     quint64 total = 0;
-    for (const auto &[key, count] : counts) {
+    for (const auto &[key, at] : order) {
         m_keys.push_back(key);
         m_starts.push_back(total);
+        const quint32 count = cells[at].value;
+        cells[at].value = quint32(total + 1);
+        cells[at].lastRow = kNoRow;
         total += count;
     }
     m_starts.push_back(total);
-    counts = {};
+    order = {};
+    if (total >= kNoRow)
+        qFatal("BigramIndex: more pairs than a Jet file can hold");
 
-    // Pass 2: the table now holds each key's write position; rows arrive in ascending order.
-    table.forEach([&](PairTable::Slot &s) {
-        const auto at = std::lower_bound(m_keys.begin(), m_keys.end(), s.key) - m_keys.begin();
-        s.value = m_starts[std::size_t(at)];
-        s.lastRow = kNoRow;
-    });
+    // Pass 2: the rows arrive in ascending order, so every list comes out sorted.
     m_rows.resize(total);
     for (qsizetype row = 0; row < rowCount; ++row) {
-        forEachPair(m_texts.at(row), [&](quint32 key) {
-            PairTable::Slot &s = table.slot(key);
+        rowPairs(m_texts.at(row), table, keys, homes);
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            PairTable::Slot &s = table.slot(keys[i], homes[i]);
             if (s.lastRow != quint32(row)) {
                 s.lastRow = quint32(row);
-                m_rows[s.value++] = quint32(row);
+                m_rows[s.value++ - 1] = quint32(row);
             }
-        });
+        }
     }
 }
 
