@@ -81,7 +81,8 @@ QStringList pickFragments(const QuestionTable &table, FragmentClass kind)
         QHash<QChar, qsizetype> counts;
         for (qsizetype r = 0; r < qMin<qsizetype>(n, 20000); ++r)
             for (QChar c : table.row(r).text)
-                ++counts[c];
+                if (c.unicode() > 0x20) // a blank alone is trimmed away: no lookup at all
+                    ++counts[c];
         QList<QPair<qsizetype, QChar>> ranked;
         for (auto it = counts.begin(); it != counts.end(); ++it)
             ranked.append({it.value(), it.key()});
@@ -104,17 +105,29 @@ QStringList pickFragments(const QuestionTable &table, FragmentClass kind)
             out << randomRow().text;
         break;
     case FragmentClass::NoMatch:
-        // A question typed in an order the bank does not hold: its own characters, reversed.
-        // Each is confirmed absent by reading every row.
+        // Questions the bank does not hold, made of its own phrases: halves of two different
+        // questions joined, and a question's characters reversed. Each is confirmed absent by
+        // reading every row.
         while (out.size() < 32) {
-            QString text = randomRow().text;
-            const int length = 8 + int(random() % 8);
-            if (text.size() < length)
-                continue;
-            QString fragment =
-                text.mid(qsizetype(random() % quint64(text.size() - length + 1)), length);
-            std::reverse(fragment.begin(), fragment.end());
-            if (table.index().findLastByScan(foldText(fragment)) < 0)
+            auto piece = [&](int length) {
+                const QString text = randomRow().text;
+                if (text.size() < length)
+                    return QString();
+                return text.mid(qsizetype(random() % quint64(text.size() - length + 1)), length);
+            };
+            QString fragment;
+            if (out.size() % 2 == 0) {
+                const QString a = piece(4 + int(random() % 4));
+                const QString b = piece(4 + int(random() % 4));
+                if (a.isEmpty() || b.isEmpty())
+                    continue;
+                fragment = a + b;
+            } else {
+                fragment = piece(8 + int(random() % 8));
+                std::reverse(fragment.begin(), fragment.end());
+            }
+            const QString folded = foldText(lookupFragment(fragment));
+            if (!folded.isEmpty() && table.index().findLastByScan(folded) < 0)
                 out << fragment;
         }
         break;
