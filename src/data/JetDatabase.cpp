@@ -65,8 +65,11 @@ QByteArray readMemoBytes(MdbHandle *mdb, const unsigned char *value, int size)
         return {}; // an unknown kind of long value
     QByteArray bytes;
     int next = firstRow;
-    while (next != 0 && quint32(bytes.size()) < declared) {
-        if (mdb_find_pg_row(mdb, next, &buf, &start, &length) != 0 || length < 4)
+    // Real chain links carry kilobytes each; a damaged chain of tiny links (or one pointing at
+    // itself) must not keep the reader busy for millions of page reads.
+    quint32 linksLeft = 1 + declared / 32;
+    while (next != 0 && quint32(bytes.size()) < declared && linksLeft-- > 0) {
+        if (mdb_find_pg_row(mdb, next, &buf, &start, &length) != 0 || length <= 4)
             break;
         const auto *row = static_cast<const unsigned char *>(buf) + start;
         const qsizetype chunk = qMin<qsizetype>(qsizetype(length) - 4, declared - bytes.size());
