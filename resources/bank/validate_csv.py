@@ -1,6 +1,9 @@
 #!/usr/bin/env python3
 """Checks the demo bank source for the dialect mdb-export prints and for the cases the
-lookup has to cope with. Usage: validate_csv.py [questions.csv]. Exit code 1 on a fault."""
+lookup has to cope with. Usage: validate_csv.py [questions.csv [not_in_bank.txt]].
+With the second file, also checks that its questions (one a line) are absent from the bank and
+share no run of 8 characters with any bank question, so that a tolerant matcher has no honest
+reason to answer them. Exit code 1 on a fault."""
 import csv
 import io
 import re
@@ -104,7 +107,7 @@ def option_count(opt, layout):
     return 0
 
 
-def main(path):
+def main(path, absent_path=None):
     raw = open(path, "rb").read()
     if raw.startswith(b"\xef\xbb\xbf"):
         fault("file starts with a BOM")
@@ -249,6 +252,11 @@ def main(path):
                 where = "after" if order[long_] > order[short] else "before"
                 mark("contained, longer %s shorter" % where, (num_of[short], num_of[long_]))
 
+    if not numbers:
+        for f in faults[:20]:
+            print("FAULT:", f)
+        print("FAULT: no row with a valid 编号")
+        return 1
     if null_answers != 1:
         fault("%d NULL answers, want exactly one" % null_answers)
     if len(set(numbers)) != len(numbers):
@@ -287,10 +295,32 @@ def main(path):
         fault("too few rows or subjects")
     if not gaps or not descents:
         fault("编号 needs gaps and out-of-order blocks")
+    if absent_path:
+        check_absent(absent_path, list(seen_q))
     for f in faults:
         print("FAULT:", f)
     return 1 if faults else 0
 
 
+def check_absent(path, bank):
+    runs = {q[i:i + 8] for q in bank for i in range(len(q) - 7)}
+    text = open(path, encoding="utf-8").read()
+    if not text.endswith("\n") or "\r" in text:
+        fault("%s: want LF line ends and a final LF" % path)
+    lines = text.split("\n")[:-1]
+    if len(set(lines)) != len(lines):
+        fault("%s: repeated lines" % path)
+    shared = 0
+    for k, line in enumerate(lines, start=1):
+        if not 6 <= len(line) <= 220 or "\t" in line:
+            fault("%s:%d: length or tab" % (path, k))
+        hits = [line[i:i + 8] for i in range(len(line) - 7) if line[i:i + 8] in runs]
+        if hits:
+            shared += 1
+            fault("%s:%d: shares %r with the bank" % (path, k, hits[0]))
+    print("%s: %d questions, %d sharing an 8-character run with the bank" % (path, len(lines), shared))
+
+
 if __name__ == "__main__":
-    sys.exit(main(sys.argv[1] if len(sys.argv) > 1 else "questions.csv"))
+    args = sys.argv[1:]
+    sys.exit(main(args[0] if args else "questions.csv", args[1] if len(args) > 1 else None))
