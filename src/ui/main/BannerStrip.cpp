@@ -108,7 +108,7 @@ void BannerStrip::Image4Click()
 
 QUrl BannerStrip::siteAddress(const char *path) const
 {
-    QString root = m_siteRoot.toString(QUrl::StripTrailingSlash);
+    const QString root = m_siteRoot.toString(QUrl::StripTrailingSlash);
     return QUrl(root + QString::fromUtf8(path));
 }
 
