@@ -210,8 +210,44 @@ Page header()
 void BenchBankWriter::write(const QString &path, const RowSource &source)
 {
     // User table pages first (their count decides where the map pages go).
-    std::vector<Page> dataPages;
+    // Pages from kFirstDataPage on, in file order: table data pages, and long-value (LVAL)
+    // pages for memos too long to stand in their row. A data page's place is reserved when it
+    // is started, so that LVAL pages written meanwhile follow it.
+    std::vector<Page> body;
+    std::vector<quint32> dataPageNumbers;
     DataPage current(kTablePage);
+    std::size_t currentAt = 0;
+    auto startDataPage = [&] {
+        current = DataPage(kTablePage);
+        currentAt = body.size();
+        body.emplace_back();
+        dataPageNumbers.push_back(kFirstDataPage + quint32(currentAt));
+    };
+    startDataPage();
+    // A long memo goes to a chain of LVAL rows, one page each, written last link first so that
+    // every link knows its successor.
+    auto memo = [&](const QString &text) {
+        const QByteArray data = utf16(text);
+        if (data.size() <= 1024)
+            return inlineMemo(text);
+        constexpr int kChunk = 4072;
+        quint32 next = 0;
+        for (qsizetype end = data.size(); end > 0;) {
+            const qsizetype begin = (end - 1) / kChunk * kChunk;
+            QByteArray link(4, '\0');
+            put32(reinterpret_cast<unsigned char *>(link.data()), next);
+            link += data.mid(begin, end - begin);
+            DataPage lval(0x4C41564C); // "LVAL"
+            lval.add(link);
+            next = (kFirstDataPage + quint32(body.size())) << 8;
+            body.push_back(lval.bytes);
+            end = begin;
+        }
+        QByteArray header(12, '\0');
+        put32(reinterpret_cast<unsigned char *>(header.data()), quint32(data.size()));
+        put32(reinterpret_cast<unsigned char *>(header.data()) + 4, next);
+        return header;
+    };
     quint32 rowCount = 0;
     source([&](const Question &q) {
         const quint32 number = rowCount + 1;
@@ -223,29 +259,28 @@ void BenchBankWriter::write(const QString &path, const RowSource &source)
         present |= 1u << 0;
         values[3] = utf16(q.answer);
         present |= 1u << 3;
-        values[4] = inlineMemo(q.text);
+        values[4] = memo(q.text);
         if (!q.options.isEmpty()) { // empty options stand for NULL, as in the shipped bank
-            values[5] = inlineMemo(q.options);
+            values[5] = memo(q.options);
             present |= 1u << 6;
         }
         const QByteArray r = row(7, fixed, values, present);
         if (r.size() > 4060)
             throw std::runtime_error("row does not fit a page");
         if (!current.fits(int(r.size()))) {
-            dataPages.push_back(current.bytes);
-            current = DataPage(kTablePage);
+            body[currentAt] = current.bytes;
+            startDataPage();
         }
         current.add(r);
         ++rowCount;
     });
-    if (current.rows > 0)
-        dataPages.push_back(current.bytes);
+    body[currentAt] = current.bytes;
 
-    const quint32 lastDataPage = kFirstDataPage + quint32(dataPages.size()) - 1;
-    const int mapPages = int(lastDataPage / kBitsPerMapPage) + 1;
+    const quint32 lastPage = kFirstDataPage + quint32(body.size()) - 1;
+    const int mapPages = int(lastPage / kBitsPerMapPage) + 1;
     if (mapPages > 17)
         throw std::runtime_error("bank too large for one reference map");
-    const quint32 firstMapPage = lastDataPage + 1;
+    const quint32 firstMapPage = lastPage + 1;
 
     std::vector<Page> pages(std::size_t(firstMapPage) + std::size_t(mapPages));
     pages[0] = header();
@@ -292,18 +327,18 @@ void BenchBankWriter::write(const QString &path, const RowSource &source)
     tableMap.add(usageMapInline(0, {}));
     pages[kTableMapPage] = tableMap.bytes;
 
-    for (std::size_t i = 0; i < dataPages.size(); ++i)
-        pages[kFirstDataPage + i] = dataPages[i];
+    for (std::size_t i = 0; i < body.size(); ++i)
+        pages[kFirstDataPage + i] = body[i];
     for (int j = 0; j < mapPages; ++j) {
         Page &m = pages[firstMapPage + quint32(j)];
         m[0] = 0x05;
         m[1] = 0x01;
-        for (quint32 pg = kFirstDataPage; pg <= lastDataPage; ++pg) {
-            if (int(pg / kBitsPerMapPage) != j)
-                continue;
-            const int bit = int(pg % kBitsPerMapPage);
-            m[4 + bit / 8] |= static_cast<unsigned char>(1 << (bit % 8));
-        }
+    }
+    // The table's map lists its data pages only, never the LVAL pages.
+    for (quint32 pg : dataPageNumbers) {
+        const int bit = int(pg % kBitsPerMapPage);
+        pages[firstMapPage + pg / kBitsPerMapPage][4 + bit / 8] |=
+            static_cast<unsigned char>(1 << (bit % 8));
     }
 
     QFile out(path);
