@@ -3,6 +3,7 @@
 #include "app/AppError.h"
 #include "data/BankConnection.h"
 #include "data/LookupFragment.h"
+#include "data/QuestionTable.h"
 
 std::optional<Question> BankQuery::findLast(const QString &inputText)
 {
@@ -10,5 +11,13 @@ std::optional<Question> BankQuery::findLast(const QString &inputText)
         m_connection->Open();
     if (!m_connection->table())
         throw AppError(m_connection->schemaError());
-    return m_connection->table()->findLast(lookupFragment(inputText));
+    const QuestionTable &table = *m_connection->table();
+    const QString fragment = lookupFragment(inputText);
+    if (std::optional<Question> literal = table.findLast(fragment))
+        return literal;
+    // Nothing holds the text as typed: try it again without what copying from a page changes.
+    const qsizetype tolerant = table.looseMatcher().findLast(fragment).row;
+    if (tolerant < 0)
+        return std::nullopt;
+    return table.row(tolerant);
 }

@@ -11,8 +11,9 @@ class BankQuery {
 public:
     explicit BankQuery(BankConnection *connection) : m_connection(connection) {}
     // The whole text of the input box. The fragment is matched as literal text; an empty
-    // fragment matches nothing. Throws AppError when the bank cannot be opened (a closed
-    // connection is opened first) or lacks the table or a column.
+    // fragment matches nothing. When no row holds it, the tolerant passes of LooseMatcher
+    // look for the question again under looser rules. Throws AppError when the bank cannot be
+    // opened (a closed connection is opened first) or lacks the table or a column.
     std::optional<Question> findLast(const QString &inputText);
 
 private:

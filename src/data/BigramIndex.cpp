@@ -284,6 +284,14 @@ qsizetype BigramIndex::findLastByScan(QStringView fragment) const
     return -1;
 }
 
+std::span<const quint32> BigramIndex::rowsWithPair(char16_t first, char16_t second) const
+{
+    Postings p;
+    if (!postings(pairKey(first, second), &p))
+        return {};
+    return {p.rows, std::size_t(p.count)};
+}
+
 std::size_t BigramIndex::bytes() const
 {
     return m_texts.bytes() + m_keys.capacity() * sizeof(quint32) +

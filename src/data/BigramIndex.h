@@ -4,6 +4,7 @@
 
 #include <QStringView>
 
+#include <span>
 #include <vector>
 
 // Finds the last text (highest row number) that contains a fragment, without scanning every
@@ -29,6 +30,9 @@ public:
     qsizetype findLastByScan(QStringView fragment) const;
 
     std::size_t bytes() const;
+
+    // The rows, ascending, whose text holds the pair (first, second); empty when none does.
+    std::span<const quint32> rowsWithPair(char16_t first, char16_t second) const;
 
 private:
     struct Postings {

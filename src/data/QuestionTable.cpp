@@ -1,5 +1,6 @@
 #include "data/QuestionTable.h"
 
+#include "data/LooseText.h"
 #include "data/TextFold.h"
 
 #include <QList>
@@ -8,6 +9,7 @@ void QuestionTable::Builder::reserve(qsizetype rows, qsizetype unitsPerRow)
 {
     m_texts.reserve(rows, rows * unitsPerRow);
     m_folded.reserve(rows, rows * unitsPerRow);
+    m_loose.reserve(rows, rows * unitsPerRow);
 }
 
 void QuestionTable::Builder::append(QStringView subject, QStringView text, QStringView options,
@@ -18,6 +20,7 @@ void QuestionTable::Builder::append(QStringView subject, QStringView text, QStri
     m_options.append(options);
     m_answers.append(answer);
     m_folded.append(foldText(text));
+    m_loose.append(looseText(text));
 }
 
 QuestionTable QuestionTable::Builder::build()
@@ -30,6 +33,8 @@ QuestionTable QuestionTable::Builder::build()
     table.m_options = std::move(m_options);
     table.m_answers = std::move(m_answers);
     table.m_index = std::make_unique<BigramIndex>(std::move(m_folded));
+    m_loose.shrinkToFit();
+    table.m_loose = std::make_unique<LooseMatcher>(std::move(m_loose));
     return table;
 }
 
@@ -65,5 +70,5 @@ std::optional<Question> QuestionTable::findLast(const QString &fragment) const
 std::size_t QuestionTable::bytes() const
 {
     return m_subjects.bytes() + m_texts.bytes() + m_options.bytes() + m_answers.bytes() +
-           m_index->bytes();
+           m_index->bytes() + m_loose->bytes();
 }

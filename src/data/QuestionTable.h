@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/BigramIndex.h"
+#include "data/LooseMatcher.h"
 #include "data/PackedTexts.h"
 #include "data/Question.h"
 
@@ -19,6 +20,7 @@ public:
 
     private:
         PackedTexts m_subjects, m_texts, m_options, m_answers, m_folded;
+        PackedTexts m_loose; // for the tolerant passes
     };
 
     static QuestionTable fromRows(const QList<Question> &rows);
@@ -30,6 +32,8 @@ public:
     std::optional<Question> findLast(const QString &fragment) const;
     qsizetype findLastRow(const QString &fragment) const;
     const BigramIndex &index() const { return *m_index; }
+    // The tolerant passes, for a fragment that the literal lookup does not find.
+    const LooseMatcher &looseMatcher() const { return *m_loose; }
     std::size_t bytes() const;
 
 private:
@@ -37,4 +41,5 @@ private:
 
     PackedTexts m_subjects, m_texts, m_options, m_answers;
     std::unique_ptr<BigramIndex> m_index;
+    std::unique_ptr<LooseMatcher> m_loose;
 };

@@ -13,4 +13,6 @@ set(QINGLAN_DATA_SOURCES
     data/QuestionTable.cpp
     data/LookupFragment.cpp
     data/BankSchema.cpp
+    data/LooseText.cpp
+    data/LooseMatcher.cpp
 )

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "data/BigramIndex.h"
+#include "data/PackedTexts.h"
+
+#include <QStringView>
+
+// The passes that run when the literal lookup finds nothing, on the loose forms of the question
+// texts (see LooseText), held in storage order and indexed like the literal texts.
+//
+// Second pass: the last row whose loose text holds the loose fragment. Third pass, for copies
+// with one or two wrong characters (OCR confusions such as 士/土): the row whose text holds a
+// stretch that differs from the loose fragment in at most one character per eight, when no other
+// text comes within one more wrong character of the fragment.
+class LooseMatcher {
+public:
+    enum class Pass { None, Loose, Similar };
+    struct Match {
+        qsizetype row = -1;
+        Pass pass = Pass::None;
+    };
+
+    // Shorter loose fragments match too much to be worth an answer.
+    static constexpr qsizetype kMinimumLength = 4;
+    // The similarity pass needs this many loose characters per wrong character allowed.
+    static constexpr qsizetype kCharactersPerWrongOne = 8;
+    static constexpr qsizetype kMostWrongCharacters = 2;
+
+    explicit LooseMatcher(PackedTexts looseTexts);
+
+    // The fragment as the lookup takes it from the input box.
+    Match findLast(QStringView fragment) const;
+    // The two passes on a fragment already in loose form.
+    qsizetype findLastLoose(QStringView looseFragment) const;
+    qsizetype findSimilar(QStringView looseFragment) const;
+
+    const BigramIndex &index() const { return m_index; }
+    std::size_t bytes() const { return m_index.bytes(); }
+
+private:
+    BigramIndex m_index;
+};

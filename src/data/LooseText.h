@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+// The loose form under which copied text still meets the bank's text: compatibility forms
+// folded (NFKC: full-width letters, digits and punctuation, U+3000 and U+00A0 become their plain
+// forms), letter case folded, then every blank, line break, punctuation mark, bracket, underscore
+// and invisible format character removed. What is left are the words of the question.
+QString looseText(QStringView text);
+
+// The loose form of a copied fragment: as looseText, after dropping a question number that a
+// page shows before the question ("12、", "12.", "(12)", "[12].", "第12题", "【12】"). A bare
+// number without a mark stays: questions start with years and figures.
+QString looseFragment(QStringView fragment);

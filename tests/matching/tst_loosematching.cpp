@@ -1,0 +1,125 @@
+// Copies of a question that differ from the bank's text in what copying from a page changes
+// still find it; short fragments, questions the bank lacks and near-ties find nothing; a literal
+// match keeps its row. Through the real path: a bank file, the connection, ADOQuery1.
+#include "BenchBankWriter.h"
+
+#include "data/BankConnection.h"
+#include "data/BankQuery.h"
+#include "data/LooseMatcher.h"
+#include "data/QuestionTable.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// Storage order is row order.
+const QStringList kTexts = {
+    "国家秘密的密级分为（  ）三级。",                           // 0
+    "下列属于国家秘密载体的有(   )。",                          // 1
+    "涉密人员离岗离职实行脱密期管理，脱密期满前不得擅自出境。", // 2
+    "按照规定，____应当对本单位的保密工作负责。",               // 3
+    "涉密计算机可以连接互联网吗",                               // 4
+    "土壤污染防治法自2019年1月1日起施行",                       // 5
+    "以下关于保密期限的说法正确的是（ ）",                      // 6
+    "以下关于保密期限的说法错误的是（ ）",                      // 7
+    "保密期限（ ）年",                                          // 8 literal row
+    "保密期限(  )年，由定密责任人确定",                         // 9 loose-only row
+    "Windows系统中，管理员账户的默认名称是（ ）",               // 10
+};
+
+} // namespace
+
+class TestLooseMatching : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        const QString path = m_dir.filePath("bank.slg");
+        BenchBankWriter::write(path, [](const auto &take) {
+            for (const QString &text : kTexts)
+                take(Question{"保密", text, "甲;乙", "A"});
+        });
+        m_connection.setFileName(path);
+        m_connection.Open();
+        QVERIFY(m_connection.table());
+        QCOMPARE(m_connection.table()->size(), kTexts.size());
+    }
+
+    void findsOwnQuestion_data()
+    {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<int>("expected"); // row, -1 for the guidance lines
+
+        QTest::newRow("ASCII brackets and full stop") << "国家秘密的密级分为(  )三级." << 0;
+        QTest::newRow("full-width brackets") << "下列属于国家秘密载体的有（ ）。" << 1;
+        QTest::newRow("more blanks in the blank") << "国家秘密的密级分为（        ）三级。" << 0;
+        QTest::newRow("no blank in the blank") << "国家秘密的密级分为()三级" << 0;
+        QTest::newRow("wrapped line")
+            << "涉密人员离岗离职实行脱密期管理，\r\n脱密期满前不得擅自出境。" << 2;
+        QTest::newRow("wrapped line, LF only") << "涉密人员离岗离职实行脱密\n期管理" << 2;
+        QTest::newRow("number and 、") << "12、下列属于国家秘密载体的有(   )。" << 1;
+        QTest::newRow("number and full stop") << "12. 下列属于国家秘密载体的有" << 1;
+        QTest::newRow("bracketed number") << "[3].国家秘密的密级分为（  ）三级。" << 0;
+        QTest::newRow("number in parentheses") << "（12）国家秘密的密级分为" << 0;
+        QTest::newRow("第12题") << "第12题 国家秘密的密级分为（ ）三级" << 0;
+        QTest::newRow("【12】") << "【12】国家秘密的密级分为（ ）三级" << 0;
+        QTest::newRow("question mark added") << "涉密计算机可以连接互联网吗？" << 4;
+        QTest::newRow("full stop added") << "土壤污染防治法自2019年1月1日起施行。" << 5;
+        QTest::newRow("no-break space") << "涉密人员离岗离职实行脱密期管理，\u00A0脱密期满前" << 2;
+        QTest::newRow("ideographic space inside") << "涉密人员离岗\u3000离职实行脱密期管理" << 2;
+        QTest::newRow("shorter underscores") << "按照规定，__应当对本单位的保密工作负责。" << 3;
+        QTest::newRow("blank instead of underscores")
+            << "按照规定，（ ）应当对本单位的保密工作负责" << 3;
+        QTest::newRow("full-width Latin, other case") << "ＷＩＮＤＯＷＳ系统中,管理员账户" << 10;
+        QTest::newRow("one wrong character") << "士壤污染防治法自2019年1月1日起施行" << 5;
+        QTest::newRow("two wrong characters") << "士壤污染防治法自2019年1月l日起施行。" << 5;
+        QTest::newRow("wrong character and other number")
+            << "5、涉密人员离岗离职实行脱密期管理，脱密期满前不得擅自出镜。" << 2;
+
+        QTest::newRow("fewer than 4 loose characters") << "为(三级)" << -1;
+        QTest::newRow("3 characters after the number") << "（12）、密级分" << -1;
+        QTest::newRow("3 characters among punctuation") << "“保密，期”" << -1;
+        QTest::newRow("question not in the bank")
+            << "涉密会议的参会人员不得携带（ ）进入会场。" << -1;
+        QTest::newRow("wrong character, too short to guess") << "涉密计箅机可以" << -1;
+        QTest::newRow("three wrong characters") << "士壤污染防治法自2018年1月l日起施行" << -1;
+        QTest::newRow("wrong character between two questions")
+            << "以下关于保密期限的说法正误的是" << -1;
+        QTest::newRow("bare year is kept") << "2019年1月1日起施" << 5;
+        QTest::newRow("literal match keeps its row") << "保密期限（ ）年" << 8;
+        QTest::newRow("tolerant pass for the other copy") << "保密期限(   )年，由定密" << 9;
+    }
+    void findsOwnQuestion()
+    {
+        QFETCH(QString, input);
+        QFETCH(int, expected);
+        BankQuery query(&m_connection);
+        const std::optional<Question> found = query.findLast(input);
+        if (expected < 0) {
+            QVERIFY2(!found, qPrintable(found ? found->text : QString()));
+            return;
+        }
+        QVERIFY(found);
+        QCOMPARE(found->text, kTexts[expected]);
+    }
+
+    // The loose pass keeps the literal rule: the last row in storage order wins.
+    void laterRowWinsAmongLooseMatches()
+    {
+        const QuestionTable table = QuestionTable::fromRows(
+            {{"a", "关于保密期限（ ）", "", ""}, {"b", "关于保密期限(  )的规定", "", ""}});
+        const LooseMatcher::Match m = table.looseMatcher().findLast(u"关于保密期限（）");
+        QCOMPARE(m.pass, LooseMatcher::Pass::Loose);
+        QCOMPARE(m.row, 1);
+    }
+
+private:
+    QTemporaryDir m_dir;
+    BankConnection m_connection;
+};
+
+QTEST_GUILESS_MAIN(TestLooseMatching)
+#include "tst_loosematching.moc"
