@@ -7,6 +7,8 @@ SiteProbe::SiteProbe(QObject *parent)
     : QObject(parent), m_socket(new QTcpSocket(this)), m_limit(new QTimer(this))
 {
     m_limit->setSingleShot(true);
+    // A coarse timer may fire up to 5 % early; the limit is meant as a full five seconds.
+    m_limit->setTimerType(Qt::PreciseTimer);
     connect(m_limit, &QTimer::timeout, this, [this] { finish(false); });
     connect(m_socket, &QTcpSocket::connected, this, [this] { finish(true); });
     connect(m_socket, &QTcpSocket::errorOccurred, this, [this] { finish(false); });
