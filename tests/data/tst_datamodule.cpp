@@ -161,8 +161,11 @@ private slots:
         QCOMPARE(percent->answer, QStringLiteral("A"));
         QVERIFY(module.ADOQuery1->findLast("\U0001F600").has_value());
 
+        // Nothing for an empty fragment or a lone apostrophe, and no error either. (Inner line
+        // breaks keep the literal pass from matching, tst_lookup; the tolerant passes behind it
+        // may still join a wrapped line, so that is not asserted here.)
         QVERIFY(!module.ADOQuery1->findLast("").has_value());
-        QVERIFY(!module.ADOQuery1->findLast("网络\r\n安全").has_value());
+        QVERIFY(!module.ADOQuery1->findLast(" \r\n、").has_value());
         QVERIFY(!module.ADOQuery1->findLast("'").has_value());
     }
 
