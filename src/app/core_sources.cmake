@@ -3,4 +3,5 @@ set(QINGLAN_APP_CORE_SOURCES
     app/ErrorText.cpp
     app/IniFile.cpp
     app/IniNumber.cpp
+    app/HomePageStep.cpp
 )

@@ -3,6 +3,7 @@
 #include "SiteConfig.h"
 #include "app/AppTitle.h"
 #include "app/ErrorGuard.h"
+#include "app/HomePageStep.h"
 #include "app/IniFile.h"
 #include "data/BankQuery.h"
 #include "data/BankUnpacker.h"
@@ -171,6 +172,9 @@ void TForm1::FormDestroy(QObject *)
                          CheckBox3->isChecked());
     ConfigIni->WriteBool(QStringLiteral("Config"), QStringLiteral("SetTop"),
                          CheckBox1->isChecked());
+    // An error here ends the destroy handler: no release of the settings, no wait.
+    if (CheckBox3->isChecked())
+        runHomePageStep(m_startPageStore);
     ConfigIni.reset();
     QThread::msleep(m_exitWaitMs);
 }
