@@ -12,26 +12,67 @@ namespace {
 // no single question stands out, and checking them all would stall the input box.
 constexpr std::size_t kMostCandidates = 20000;
 
-// The fewest characters in which the fragment differs from an equally long stretch of the text,
-// and where that stretch starts; more than `limit` counts as limit + 1.
-qsizetype fewestWrong(QStringView text, QStringView fragment, qsizetype limit, qsizetype *at)
+bool wordCharacter(char16_t u)
+{
+    return (u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'z');
+}
+
+// Whether the differences look like misread characters rather than other words: a digit or a
+// Latin letter differs in meaning (2018 and 2021, "W" and "C"), and two wrong characters side by
+// side are a different word (参加 for 认为) more often than two misreadings.
+bool plausiblySlipped(QStringView stretch, QStringView fragment)
+{
+    bool previousWrong = false;
+    for (qsizetype i = 0; i < fragment.size(); ++i) {
+        const char16_t a = stretch[i].unicode();
+        const char16_t b = fragment[i].unicode();
+        const bool wrong = a != b;
+        if (wrong && (wordCharacter(a) || wordCharacter(b) || previousWrong))
+            return false;
+        previousWrong = wrong;
+    }
+    return true;
+}
+
+struct Closest {
+    qsizetype wrong;     // fewest wrong characters over all stretches of the text
+    qsizetype at;        // where that stretch starts
+    qsizetype wrongKept; // the same over the stretches that can be an answer
+    qsizetype atKept;
+};
+
+// How close the text comes to the fragment: the fewest characters in which the fragment differs
+// from an equally long stretch of the text; more than `limit` counts as limit + 1. A stretch can
+// be an answer only if its first and last characters are right or the stretch begins or ends the
+// text there: a copy that runs on past a phrase the bank shares with it ("的国家秘密事项负" for
+// "的国家秘密事项应当") differs exactly at its edge, and is another question.
+Closest closest(QStringView text, QStringView fragment, qsizetype limit)
 {
     const qsizetype n = fragment.size();
     const char16_t *f = fragment.utf16();
     const char16_t *t = text.utf16();
-    qsizetype best = limit + 1;
-    for (qsizetype start = 0; start + n <= text.size(); ++start) {
+    const qsizetype last = text.size() - n;
+    Closest c{limit + 1, -1, limit + 1, -1};
+    for (qsizetype start = 0; start <= last; ++start) {
         qsizetype wrong = 0;
-        for (qsizetype i = 0; i < n && wrong < best; ++i)
+        for (qsizetype i = 0; i < n && wrong < c.wrongKept; ++i)
             wrong += t[start + i] != f[i];
-        if (wrong < best) {
-            best = wrong;
-            *at = start;
-            if (best == 0)
-                break;
+        if (wrong >= c.wrong && wrong >= c.wrongKept)
+            continue;
+        // Below the larger best, so counted in full.
+        if (wrong < c.wrong) {
+            c.wrong = wrong;
+            c.at = start;
+        }
+        const bool headRight = t[start] == f[0] || start == 0;
+        const bool tailRight = t[start + n - 1] == f[n - 1] || start == last;
+        if (wrong < c.wrongKept && headRight && tailRight &&
+            plausiblySlipped(text.mid(start, n), fragment)) {
+            c.wrongKept = wrong;
+            c.atKept = start;
         }
     }
-    return best;
+    return c;
 }
 
 } // namespace
@@ -60,7 +101,13 @@ qsizetype LooseMatcher::findLastLoose(QStringView looseFragment) const
 qsizetype LooseMatcher::findSimilar(QStringView looseFragment) const
 {
     const qsizetype n = looseFragment.size();
-    const qsizetype allowed = qMin(kMostWrongCharacters, n / kCharactersPerWrongOne);
+    // Wrong characters accepted: one per kCharactersPerWrongOne, in a fragment long enough to
+    // be told from the phrases questions share; a fragment that is a whole question may be a
+    // little shorter, as no text runs on around it.
+    const qsizetype byLength = qMin(kMostWrongCharacters, n / kCharactersPerWrongOne);
+    const qsizetype allowedInside = n < kMinimumSimilarInside ? 0 : byLength;
+    const qsizetype allowedWhole = n < kMinimumSimilarWhole ? 0 : qMax<qsizetype>(1, byLength);
+    const qsizetype allowed = qMax(allowedInside, allowedWhole);
     if (allowed == 0 || n > m_index.texts().maxLength())
         return -1;
 
@@ -91,25 +138,24 @@ qsizetype LooseMatcher::findSimilar(QStringView looseFragment) const
         QStringView stretch;
     };
     std::vector<Near> near;
+    Near best{limit + 1, {}};
     for (const quint32 row : candidates) {
         const QStringView text = m_index.text(row);
-        qsizetype at = 0;
-        const qsizetype wrong = fewestWrong(text, looseFragment, limit, &at);
-        if (wrong <= limit)
-            near.push_back({wrong, text.mid(at, n)});
+        const Closest c = closest(text, looseFragment, limit);
+        if (c.wrong <= limit)
+            near.push_back({c.wrong, text.mid(c.at, n)});
+        const qsizetype accepted = text.size() == n ? allowedWhole : allowedInside;
+        if (c.wrongKept <= accepted && c.wrongKept < best.wrong)
+            best = {c.wrongKept, text.mid(c.atKept, n)};
     }
-    if (near.empty())
+    if (best.wrong > allowed)
         return -1;
-    const auto best = std::min_element(
-        near.begin(), near.end(), [](const Near &a, const Near &b) { return a.wrong < b.wrong; });
-    if (best->wrong > allowed)
-        return -1;
-    // Every text that comes as close, or one character closer than the limit, must hold the same
+    // Every text that comes as close, or within one more wrong character, must hold the same
     // stretch: otherwise two questions are about as likely and guessing would mislead.
     for (const Near &other : near) {
-        if (other.wrong <= best->wrong + 1 && other.stretch != best->stretch)
+        if (other.wrong <= best.wrong + 1 && other.stretch != best.stretch)
             return -1;
     }
     // As in the other passes, the last row holding that stretch.
-    return m_index.findLast(best->stretch);
+    return m_index.findLast(best.stretch);
 }

@@ -10,8 +10,8 @@
 //
 // Second pass: the last row whose loose text holds the loose fragment. Third pass, for copies
 // with one or two wrong characters (OCR confusions such as 士/土): the row whose text holds a
-// stretch that differs from the loose fragment in at most one character per eight, when no other
-// text comes within one more wrong character of the fragment.
+// stretch that differs from the loose fragment in few, scattered, non-digit characters, when no
+// other text comes within one more wrong character of the fragment (see findSimilar).
 class LooseMatcher {
 public:
     enum class Pass { None, Loose, Similar };
@@ -22,9 +22,13 @@ public:
 
     // Shorter loose fragments match too much to be worth an answer.
     static constexpr qsizetype kMinimumLength = 4;
-    // The similarity pass needs this many loose characters per wrong character allowed.
-    static constexpr qsizetype kCharactersPerWrongOne = 8;
+    // The similarity pass accepts one wrong character per this many loose characters, at most
+    // kMostWrongCharacters; the fragment needs kMinimumSimilarInside loose characters, or
+    // kMinimumSimilarWhole when it is a whole question text.
+    static constexpr qsizetype kCharactersPerWrongOne = 6;
     static constexpr qsizetype kMostWrongCharacters = 2;
+    static constexpr qsizetype kMinimumSimilarInside = 10;
+    static constexpr qsizetype kMinimumSimilarWhole = 8;
 
     explicit LooseMatcher(PackedTexts looseTexts);
 

@@ -97,7 +97,7 @@ QString looseFragment(QStringView fragment)
         QStringLiteral("^\\s*(?:"
                        "第\\s*[0-9一二三四五六七八九十百零〇]+\\s*[题題]" // 第12题
                        "|[(\\[【〔〖<]\\s*[0-9]+\\s*[)\\]】〕〗>]"        // (12) [12] 【12】
-                       "|[0-9]+(?=\\s*(?:[、:,)）]|\\.(?![0-9])))"        // 12、 12. but not 3.5
+                       "|[0-9]+(?=\\s*[、.:,)])"                          // 12、 12.
                        ")\\s*[、.:,]?"));
     QString normalised = fragment.toString().normalized(QString::NormalizationForm_KC);
     const QRegularExpressionMatch m = questionNumber.match(normalised);

@@ -11,5 +11,7 @@ QString looseText(QStringView text);
 
 // The loose form of a copied fragment: as looseText, after dropping a question number that a
 // page shows before the question ("12、", "12.", "(12)", "[12].", "第12题", "【12】"). A bare
-// number without a mark stays: questions start with years and figures.
+// number without a mark stays: questions start with years and figures. A number before a full
+// stop goes even when a digit follows ("41．2016年", "3.5倍"): the rest is still part of the
+// question, so dropping it can only widen the search, never lose the question.
 QString looseFragment(QStringView fragment);

@@ -75,7 +75,7 @@ private slots:
             << "按照规定，（ ）应当对本单位的保密工作负责" << 3;
         QTest::newRow("full-width Latin, other case") << "ＷＩＮＤＯＷＳ系统中,管理员账户" << 10;
         QTest::newRow("one wrong character") << "士壤污染防治法自2019年1月1日起施行" << 5;
-        QTest::newRow("two wrong characters") << "士壤污染防治法自2019年1月l日起施行。" << 5;
+        QTest::newRow("two wrong characters") << "士壤污染防治法自2019年1月1日起旋行。" << 5;
         QTest::newRow("wrong character and other number")
             << "5、涉密人员离岗离职实行脱密期管理，脱密期满前不得擅自出镜。" << 2;
 
@@ -85,7 +85,12 @@ private slots:
         QTest::newRow("question not in the bank")
             << "涉密会议的参会人员不得携带（ ）进入会场。" << -1;
         QTest::newRow("wrong character, too short to guess") << "涉密计箅机可以" << -1;
-        QTest::newRow("three wrong characters") << "士壤污染防治法自2018年1月l日起施行" << -1;
+        QTest::newRow("three wrong characters") << "士壤污梁防治法自2019年1月1日起旋行" << -1;
+        QTest::newRow("another year is another question")
+            << "土壤污染防治法自2018年1月1日起施行" << -1;
+        QTest::newRow("two wrong side by side are another word")
+            << "土壤污染处理法自2019年1月1日起施行" << -1;
+        QTest::newRow("copy running on past a shared phrase") << "离岗离职实行脱密期管理后" << -1;
         QTest::newRow("wrong character between two questions")
             << "以下关于保密期限的说法正误的是" << -1;
         QTest::newRow("bare year is kept") << "2019年1月1日起施" << 5;
