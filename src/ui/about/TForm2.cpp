@@ -16,6 +16,8 @@
 #include <QScreen>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace {
 
 QFont layoutFont(const QString &family, int pixelSize)
