@@ -214,6 +214,8 @@ def main():
         args.question, args.fragment = pick_question(args.bank_tool, args.bank)
     print(f"question: {args.question}\nfragment: {args.fragment}", flush=True)
     folder = tempfile.mkdtemp(prefix="qinglan-e2e-")
+    # The exit step records the start page under XDG_CONFIG_HOME: keep the runner's own untouched.
+    os.environ["XDG_CONFIG_HOME"] = os.path.join(folder, "xdg")
     program_name = os.path.basename(args.program)
     shutil.copy2(args.program, folder)
     session = Session(args.artefacts)
