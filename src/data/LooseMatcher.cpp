@@ -8,9 +8,44 @@
 
 namespace {
 
-// Rows gathered beyond this many mean the fragment is made of the bank's commonest pairs only:
-// no single question stands out, and checking them all would stall the input box.
-constexpr std::size_t kMostCandidates = 20000;
+// A piece whose rarest pair stands in more rows than this is made of the bank's commonest words:
+// it tells no question apart, and walking its rows would stall the input box.
+constexpr std::size_t kLongestListWalked = 1000;
+// Rows to compare with the fragment, at most.
+constexpr std::size_t kMostCandidates = 500;
+
+// Adds the rows listed under every pair of the piece: all rows that hold it, and some that only
+// hold its pairs elsewhere. False when the piece is too common to list.
+bool addRowsWithAllPairs(const BigramIndex &index, QStringView piece, std::vector<quint32> &out)
+{
+    const char16_t *u = piece.utf16();
+    std::vector<std::span<const quint32>> lists;
+    for (qsizetype i = 0; i + 1 < piece.size(); ++i) {
+        const std::span<const quint32> rows = index.rowsWithPair(u[i], u[i + 1]);
+        if (rows.empty())
+            return true; // no row holds this pair, nor the piece
+        lists.push_back(rows);
+    }
+    std::sort(lists.begin(), lists.end(),
+              [](const auto &a, const auto &b) { return a.size() < b.size(); });
+    if (lists.front().size() > kLongestListWalked)
+        return false;
+    std::vector<std::size_t> from(lists.size(), 0);
+    for (const quint32 row : lists.front()) {
+        bool inAll = true;
+        for (std::size_t j = 1; j < lists.size() && inAll; ++j) {
+            const auto it =
+                std::lower_bound(lists[j].begin() + qsizetype(from[j]), lists[j].end(), row);
+            from[j] = std::size_t(it - lists[j].begin());
+            if (it == lists[j].end())
+                return true; // the rows ascend: no later row is in this list either
+            inAll = *it == row;
+        }
+        if (inAll)
+            out.push_back(row);
+    }
+    return true;
+}
 
 bool wordCharacter(char16_t u)
 {
@@ -111,24 +146,19 @@ qsizetype LooseMatcher::findSimilar(QStringView looseFragment) const
     if (allowed == 0 || n > m_index.texts().maxLength())
         return -1;
 
-    // A text within `limit` wrong characters of the fragment keeps all but 2 * limit of the
-    // fragment's pairs, so it stands in at least one of the 2 * limit + 1 shortest row lists of
-    // the fragment's pairs. The limit reaches one beyond what is accepted, so that a close
-    // second is seen and the answer withheld.
+    // A text within `limit` wrong characters of the fragment holds at least one of limit + 1
+    // pieces of the fragment unchanged, so it is among the rows that hold all pairs of a piece.
+    // The limit reaches one beyond what is accepted, so that a close second is seen and the
+    // answer withheld. A fragment too common to list its rows gets no answer.
     const qsizetype limit = allowed + 1;
-    const char16_t *f = looseFragment.utf16();
-    std::vector<std::span<const quint32>> lists;
-    lists.reserve(std::size_t(n - 1));
-    for (qsizetype i = 0; i + 1 < n; ++i)
-        lists.push_back(m_index.rowsWithPair(f[i], f[i + 1]));
-    const std::size_t needed = std::min(lists.size(), std::size_t(2 * limit + 1));
-    std::partial_sort(lists.begin(), lists.begin() + qsizetype(needed), lists.end(),
-                      [](const auto &a, const auto &b) { return a.size() < b.size(); });
+    const qsizetype pieces = limit + 1;
     std::vector<quint32> candidates;
-    for (std::size_t j = 0; j < needed; ++j) {
-        if (candidates.size() + lists[j].size() > kMostCandidates)
+    for (qsizetype p = 0; p < pieces; ++p) {
+        const qsizetype begin = p * n / pieces;
+        const qsizetype end = (p + 1) * n / pieces;
+        if (!addRowsWithAllPairs(m_index, looseFragment.mid(begin, end - begin), candidates) ||
+            candidates.size() > kMostCandidates)
             return -1;
-        candidates.insert(candidates.end(), lists[j].begin(), lists[j].end());
     }
     std::sort(candidates.begin(), candidates.end());
     candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());

@@ -2,6 +2,8 @@
 
 #include <QRegularExpression>
 
+#include <array>
+
 namespace {
 
 bool dropped(char32_t c)
@@ -45,28 +47,49 @@ bool droppedWithoutNormalising(char16_t u)
            u == 0x00B7;
 }
 
+// For every unit outside the surrogate range: 0 when the loose form drops it, else its case fold.
+// A table, because a million question texts pass through here when a bank is opened.
+const std::array<char16_t, 0x10000> &unitTable()
+{
+    static const auto table = [] {
+        std::array<char16_t, 0x10000> t{};
+        for (char32_t u = 0; u < 0x10000; ++u) {
+            if (QChar::isSurrogate(u) || dropped(u))
+                continue;
+            const char32_t folded = QChar::toCaseFolded(u);
+            t[u] = QChar::requiresSurrogates(folded) ? char16_t(u) : char16_t(folded);
+        }
+        return t;
+    }();
+    return table;
+}
+
 QString looseOfNormalised(QStringView text)
 {
-    QString out;
-    out.reserve(text.size());
+    const auto &table = unitTable();
+    QString out(text.size(), Qt::Uninitialized);
+    char16_t *o = reinterpret_cast<char16_t *>(out.data());
+    qsizetype k = 0;
     const char16_t *u = text.utf16();
     const qsizetype n = text.size();
     for (qsizetype i = 0; i < n; ++i) {
-        char32_t c = u[i];
-        if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(u[i + 1])) {
-            c = QChar::surrogateToUcs4(u[i], u[i + 1]);
-            ++i;
+        if (!QChar::isSurrogate(u[i])) {
+            if (const char16_t kept = table[u[i]])
+                o[k++] = kept;
+            continue;
         }
+        if (!QChar::isHighSurrogate(u[i]) || i + 1 == n || !QChar::isLowSurrogate(u[i + 1])) {
+            o[k++] = u[i]; // a lone surrogate is kept as it is
+            continue;
+        }
+        const char32_t c = QChar::toCaseFolded(QChar::surrogateToUcs4(u[i], u[i + 1]));
+        ++i;
         if (dropped(c))
             continue;
-        c = QChar::toCaseFolded(c);
-        if (QChar::requiresSurrogates(c)) {
-            out.append(QChar(QChar::highSurrogate(c)));
-            out.append(QChar(QChar::lowSurrogate(c)));
-        } else {
-            out.append(QChar(char16_t(c)));
-        }
+        o[k++] = QChar::highSurrogate(c);
+        o[k++] = QChar::lowSurrogate(c);
     }
+    out.truncate(k);
     return out;
 }
 
@@ -86,22 +109,22 @@ QString looseText(QStringView text)
 {
     if (!needsNormalising(text))
         return looseOfNormalised(text);
-    // Case folding can leave text that is no longer NFKC (and the reverse), so fold twice.
     const QString normalised = text.toString().normalized(QString::NormalizationForm_KC);
     return looseOfNormalised(normalised);
 }
 
 QString looseFragment(QStringView fragment)
 {
+    // Full-width marks are listed too: text made of plain units is not normalised first.
     static const QRegularExpression questionNumber(
         QStringLiteral("^\\s*(?:"
-                       "第\\s*[0-9一二三四五六七八九十百零〇]+\\s*[题題]" // 第12题
-                       "|[(\\[【〔〖<]\\s*[0-9]+\\s*[)\\]】〕〗>]"        // (12) [12] 【12】
-                       "|[0-9]+(?=\\s*[、.:,)])"                          // 12、 12.
-                       ")\\s*[、.:,]?"));
-    QString normalised = fragment.toString().normalized(QString::NormalizationForm_KC);
+                       "第\\s*[0-9一二三四五六七八九十百零〇]+\\s*[题題]"  // 第12题
+                       "|[(（\\[［【〔〖<]\\s*[0-9]+\\s*[)）\\]］】〕〗>]" // (12) [12] 【12】
+                       "|[0-9]+(?=\\s*[、.．:：,，)）])"                   // 12、 12.
+                       ")\\s*[、.．:：,，]?"));
+    const QString normalised = needsNormalising(fragment)
+                                   ? fragment.toString().normalized(QString::NormalizationForm_KC)
+                                   : fragment.toString();
     const QRegularExpressionMatch m = questionNumber.match(normalised);
-    if (m.hasMatch())
-        normalised.remove(0, m.capturedLength());
-    return looseOfNormalised(normalised);
+    return looseOfNormalised(QStringView(normalised).mid(m.hasMatch() ? m.capturedLength() : 0));
 }

@@ -6,6 +6,7 @@
 #include "data/BankConnection.h"
 #include "data/BankQuery.h"
 #include "data/LooseMatcher.h"
+#include "data/LooseText.h"
 #include "data/QuestionTable.h"
 
 #include <QTemporaryDir>
@@ -109,6 +110,65 @@ private slots:
         }
         QVERIFY(found);
         QCOMPARE(found->text, kTexts[expected]);
+    }
+
+    void looseFragmentForm_data()
+    {
+        QTest::addColumn<QString>("fragment");
+        QTest::addColumn<QString>("loose");
+        QTest::newRow("number and 、") << "12、下列说法"
+                                       << "下列说法";
+        QTest::newRow("full-width digits in parentheses") << "（１２）下列说法"
+                                                          << "下列说法";
+        QTest::newRow("bracket and full stop") << "[12]. 下列说法"
+                                               << "下列说法";
+        QTest::newRow("第12题 and colon") << "第12题：下列说法"
+                                          << "下列说法";
+        QTest::newRow("【12】") << "【12】下列说法"
+                                << "下列说法";
+        QTest::newRow("full-width full stop before a year") << "41．2016年起"
+                                                            << "2016年起";
+        QTest::newRow("bare year stays") << "2016年起"
+                                         << "2016年起";
+        QTest::newRow("number inside stays") << "下列12、说法"
+                                             << "下列12说法";
+        QTest::newRow("width, case, blanks, underscores") << "Ａ\u3000b\u00A0C__ｄ\r\n（ ）"
+                                                          << "abcd";
+        QTest::newRow("quotes, dashes, ellipsis, dot") << "“甲”——乙……丙·丁"
+                                                       << "甲乙丙丁";
+        QTest::newRow("symbols stay") << "1+1=2，√"
+                                      << "1+1=2√";
+        QTest::newRow("zero-width space dropped") << "下列\u200B说法"
+                                                  << "下列说法";
+    }
+    void looseFragmentForm()
+    {
+        QFETCH(QString, fragment);
+        QFETCH(QString, loose);
+        QCOMPARE(looseFragment(fragment), loose);
+    }
+
+    // Most texts skip the normaliser; every unit must come out as if it had gone through it.
+    void looseTextAgreesWithNormalisingForEveryUnit()
+    {
+        for (char32_t u = 1; u < 0x10000; ++u) {
+            if (QChar::isSurrogate(u))
+                continue;
+            const QString unit = QChar(char16_t(u));
+            QString expected;
+            for (QChar c : unit.normalized(QString::NormalizationForm_KC).toCaseFolded()) {
+                const QChar::Category k = c.category();
+                const bool drop =
+                    k == QChar::Separator_Space || k == QChar::Separator_Line ||
+                    k == QChar::Separator_Paragraph || k == QChar::Other_Control ||
+                    k == QChar::Other_Format ||
+                    (k >= QChar::Punctuation_Connector && k <= QChar::Punctuation_Other);
+                if (!drop)
+                    expected += c;
+            }
+            if (looseText(unit) != expected)
+                QFAIL(qPrintable(QStringLiteral("U+%1").arg(quint32(u), 4, 16, QChar(u'0'))));
+        }
     }
 
     // The loose pass keeps the literal rule: the last row in storage order wins.
