@@ -1,0 +1,220 @@
+// The bank tool's command line: bad sources refused with the line at fault and no output
+// left behind, usage errors, help, and find answering as the program's answer box would.
+#include "BankReaders.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace BankReaders;
+
+namespace {
+
+const QByteArray kHeader = "科目,题目内容,选项,标准答案,编号\n";
+const QByteArray kGoodRow = "\"网络安全\",\"第一题的内容\",\"A;B\",\"A\",1\n";
+
+} // namespace
+
+class TestBankInput : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QVERIFY(m_dir.isValid()); }
+    void badSource_data();
+    void badSource();
+    void failureKeepsExistingOutput();
+    void usage_data();
+    void usage();
+    void find_data();
+    void find();
+    void findJson();
+
+private:
+    QString writeFile(const QString &name, const QByteArray &bytes);
+    QTemporaryDir m_dir;
+};
+
+QString TestBankInput::writeFile(const QString &name, const QByteArray &bytes)
+{
+    const QString path = m_dir.filePath(name);
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return {};
+    f.write(bytes);
+    return path;
+}
+
+void TestBankInput::badSource_data()
+{
+    QTest::addColumn<QByteArray>("csv");
+    QTest::addColumn<int>("line");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("missing column")
+        << QByteArray("科目,题目内容,选项,标准答案\n\"a\",\"b\",\"c\",\"d\"\n") << 1
+        << u"lacks the column \"编号\""_qs;
+    QTest::newRow("unknown column") << QByteArray("科目,题目内容,选项,标准答案,编号,备注\n") << 1
+                                    << u"unknown column \"备注\""_qs;
+    QTest::newRow("unterminated quote")
+        << kHeader + kGoodRow + "\"网络安全\",\"题\",,\"A\",2\n\"科\",\"没有结束的引号\n,,\n"
+        << 4 << u"unterminated quoted field"_qs;
+    QTest::newRow("stray text after a quote")
+        << kHeader + kGoodRow + "\"网络安全\"x,\"题\",,,2\n"
+        << 3 << u"unexpected character after a closing quote"_qs;
+    QTest::newRow("too few fields") << kHeader + kGoodRow + "\"网络安全\",\"题\",\"A\"\n"
+                                    << 3 << u"3 fields where the header has 5"_qs;
+    QTest::newRow("duplicate question")
+        << kHeader + kGoodRow +
+               "\"保密\",\"另一题\",,\"B\",2\n\"网络安全\",\"第一题的内容\",,\"C\",3\n"
+        << 4 << u"repeats the question of line 2"_qs;
+    QTest::newRow("empty question") << kHeader + kGoodRow + "\"网络安全\",\"\",\"A;B\",\"A\",2\n"
+                                    << 3 << u"\"题目内容\" is empty"_qs;
+    QTest::newRow("NULL question") << kHeader + "\"网络安全\",,\"A;B\",\"A\",2\n"
+                                   << 2 << u"\"题目内容\" is empty"_qs;
+    QTest::newRow("text over 255 characters")
+        << kHeader + kGoodRow + "\"" + QByteArray(256, 'x') + "\",\"题\",,\"A\",2\n"
+        << 3 << u"\"科目\" holds 256 characters"_qs;
+    QTest::newRow("answer over 255 characters")
+        << kHeader + "\"科\",\"题\",,\"" + QString(256, u'答').toUtf8() + "\",2\n"
+        << 2 << u"\"标准答案\" holds 256 characters"_qs;
+    QTest::newRow("non-numeric number") << kHeader + kGoodRow + "\"科\",\"题\",,\"A\",12a\n"
+                                        << 3 << u"\"编号\" is \"12a\""_qs;
+    QTest::newRow("zero number") << kHeader + "\"科\",\"题\",,\"A\",0\n"
+                                 << 2 << u"\"编号\" is \"0\""_qs;
+    QTest::newRow("repeated number") << kHeader + kGoodRow + "\"科\",\"题\",,\"A\",1\n"
+                                     << 3 << u"\"编号\" 1 repeats the number of line 2"_qs;
+    QTest::newRow("invalid UTF-8") << kHeader + kGoodRow + "\"科\",\"题\xE9\",,\"A\",2\n"
+                                   << 3 << u"not valid UTF-8"_qs;
+    QTest::newRow("UTF-16 surrogate in UTF-8") << kHeader + "\"科\",\"\xED\xA0\x80\",,\"A\",2\n"
+                                               << 2 << u"not valid UTF-8"_qs;
+    QTest::newRow("empty file") << QByteArray() << 1 << u"header row is missing"_qs;
+    // A line break inside a quoted field counts: the error is on the line it happens on.
+    QTest::newRow("after a multi-line field")
+        << kHeader + "\"科\",\"两行\n的题目\",,\"A\",1\n\"科\",\"题\",,\"A\",x\n"
+        << 4 << u"\"编号\" is \"x\""_qs;
+}
+
+void TestBankInput::badSource()
+{
+    QFETCH(QByteArray, csv);
+    QFETCH(int, line);
+    QFETCH(QString, message);
+    const QString source = writeFile(QStringLiteral("bad.csv"), csv);
+    const QString output = m_dir.filePath(QStringLiteral("bad.slg"));
+    QFile::remove(output);
+    const Run r = tool({QStringLiteral("build"), source, QStringLiteral("-o"), output});
+    QVERIFY(!r.crashed);
+    QCOMPARE(r.exitCode, 1);
+    const QString err = QString::fromUtf8(r.err);
+    QVERIFY2(err.contains(QStringLiteral("%1:%2: ").arg(source).arg(line)), qPrintable(err));
+    QVERIFY2(err.contains(message), qPrintable(err));
+    QVERIFY(!QFile::exists(output));
+    // Nothing half-written either: the folder holds only the source.
+    QDir dir(m_dir.path());
+    for (const QString &name : dir.entryList(QDir::Files))
+        QVERIFY2(!name.startsWith(QLatin1String("bad.slg")), qPrintable(name));
+}
+
+void TestBankInput::failureKeepsExistingOutput()
+{
+    const QString output = writeFile(QStringLiteral("existing.slg"), "an older bank");
+    const QString source = writeFile(QStringLiteral("dup.csv"), kHeader + kGoodRow + kGoodRow);
+    const Run r = tool({QStringLiteral("build"), source, QStringLiteral("-o"), output});
+    QCOMPARE(r.exitCode, 1);
+    QFile f(output);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), QByteArray("an older bank"));
+}
+
+void TestBankInput::usage_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("exitCode");
+    QTest::newRow("no command") << QStringList{} << 2;
+    QTest::newRow("unknown command") << QStringList{u"convert"_qs} << 2;
+    QTest::newRow("build without -o") << QStringList{u"build"_qs, u"a.csv"_qs} << 2;
+    QTest::newRow("build with two sources")
+        << QStringList{u"build"_qs, u"a.csv"_qs, u"b.csv"_qs, u"-o"_qs, u"x"_qs} << 2;
+    QTest::newRow("-o without value") << QStringList{u"build"_qs, u"a.csv"_qs, u"-o"_qs} << 2;
+    QTest::newRow("unknown option") << QStringList{u"dump"_qs, u"--all"_qs, u"x.slg"_qs} << 2;
+    QTest::newRow("synth count") << QStringList{u"synth"_qs, u"many"_qs, u"-o"_qs, u"x"_qs} << 2;
+    QTest::newRow("find without fragment") << QStringList{u"find"_qs, u"x.slg"_qs} << 2;
+    QTest::newRow("missing source")
+        << QStringList{u"build"_qs, u"/nonexistent/a.csv"_qs, u"-o"_qs, u"x.slg"_qs} << 1;
+    QTest::newRow("missing bank") << QStringList{u"dump"_qs, u"/nonexistent/x.slg"_qs} << 1;
+    for (const char *command : {"", "build", "dump", "check", "synth", "find"}) {
+        QStringList args;
+        if (*command)
+            args << QString::fromLatin1(command);
+        args << u"--help"_qs;
+        QTest::addRow("%s --help", command) << args << 0;
+    }
+}
+
+void TestBankInput::usage()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    const Run r = tool(args);
+    QVERIFY(!r.crashed);
+    QCOMPARE(r.exitCode, exitCode);
+    if (exitCode == 0)
+        QVERIFY(r.out.startsWith("Usage: qinglan-bank"));
+    else
+        QVERIFY(!r.err.isEmpty());
+}
+
+void TestBankInput::find_data()
+{
+    QTest::addColumn<QString>("fragment");
+    QTest::addColumn<QStringList>("lines");
+    const QStringList guidance = {
+        u"未找到答案，请确认软件为最新版本，请到官网www.qinglan.example下载!"_qs,
+        u"请确认复制的只是问题，问题前后不包括其他字符"_qs, u"如果还未找到答案，请联系我们！"_qs};
+    QTest::newRow("found") << u"第一题"_qs
+                           << QStringList{u"科目：网络安全"_qs, u"题目内容:第一题的内容"_qs,
+                                          u"选项:A;B"_qs, u"标准答案:A"_qs};
+    QTest::newRow("last of several wins")
+        << u"题的内容"_qs
+        << QStringList{u"科目：保密"_qs, u"题目内容:第二题的内容"_qs, u"选项:"_qs,
+                       u"标准答案:正确"_qs};
+    QTest::newRow("nothing matches") << u"没有这样的题"_qs << guidance;
+    QTest::newRow("empty subject shows guidance") << u"无科目"_qs << guidance;
+}
+
+void TestBankInput::find()
+{
+    QFETCH(QString, fragment);
+    QFETCH(QStringList, lines);
+    const QString source =
+        writeFile(QStringLiteral("find.csv"),
+                  kHeader + kGoodRow +
+                      "\"保密\",\"第二题的内容\",,\"正确\",2\n\"\",\"无科目的题\",,\"A\",3\n");
+    const QString bank = m_dir.filePath(QStringLiteral("find.slg"));
+    QCOMPARE(tool({QStringLiteral("build"), source, QStringLiteral("-o"), bank}).exitCode, 0);
+    const Run r = tool({QStringLiteral("find"), bank, fragment});
+    QVERIFY2(r.exitCode == 0, r.err.constData());
+    // Not a terminal: no colour codes.
+    QVERIFY(!r.out.contains('\x1b'));
+    QCOMPARE(QString::fromUtf8(r.out), lines.join(u'\n') + u'\n');
+}
+
+void TestBankInput::findJson()
+{
+    const QString bank = m_dir.filePath(QStringLiteral("find.slg"));
+    QVERIFY(QFile::exists(bank));
+    const Run r = tool({QStringLiteral("find"), bank, u"二题"_qs, QStringLiteral("--json")});
+    QCOMPARE(r.exitCode, 0);
+    const QJsonObject row = QJsonDocument::fromJson(r.out).object();
+    QCOMPARE(row.value(u"科目"_qs).toString(), u"保密"_qs);
+    QCOMPARE(row.value(u"题目内容"_qs).toString(), u"第二题的内容"_qs);
+    QCOMPARE(row.value(u"选项"_qs).toString(), QString());
+    QCOMPARE(row.value(u"标准答案"_qs).toString(), u"正确"_qs);
+    QCOMPARE(tool({QStringLiteral("find"), bank, u"不存在"_qs, QStringLiteral("--json")}).out,
+             QByteArray("null\n"));
+}
+
+QTEST_GUILESS_MAIN(TestBankInput)
+#include "tst_bankinput.moc"
