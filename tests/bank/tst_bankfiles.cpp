@@ -332,6 +332,15 @@ void TestBankFiles::damagedFiles_data()
     QTest::newRow("table definition garbage") << overwrite(5, '\xFF');
     QTest::newRow("usage maps garbage") << overwrite(6, '\x01');
     QTest::newRow("first data page garbage") << overwrite(8, '\xFE');
+    // The first long-value page with its rows overwritten: the memos pointing there are lost.
+    for (qsizetype page = 8; page < good.size() / 4096; ++page) {
+        if (good.mid(page * 4096 + 4, 4) == "LVAL") {
+            QByteArray b = good;
+            b.replace(page * 4096 + 12, 4096 - 12, QByteArray(4096 - 12, '\xFF'));
+            QTest::newRow("long values garbage") << b;
+            break;
+        }
+    }
     QByteArray wrongVersion = good;
     wrongVersion[0x14] = 0x09;
     QTest::newRow("unknown version") << wrongVersion;
@@ -355,12 +364,18 @@ void TestBankFiles::damagedFiles()
             QVERIFY2(r.err.contains(file.toUtf8()), r.err.constData());
         }
     }
-    // The three fatal ones are refused outright.
+    // These are refused outright; check also notices memos whose long values are gone.
     const QByteArray tag = QTest::currentDataTag();
     if (tag == "empty file" || tag == "text file" || tag == "header only" ||
-        tag == "unknown version" || tag.startsWith("cut")) {
+        tag == "unknown version" || tag.startsWith("cut") || tag.contains("definition") ||
+        tag == "catalogue rows garbage") {
         QCOMPARE(tool({QStringLiteral("dump"), file}).exitCode, 1);
         QCOMPARE(tool({QStringLiteral("check"), file}).exitCode, 1);
+    }
+    if (tag == "long values garbage") {
+        const Run r = tool({QStringLiteral("check"), file});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains("memo values are damaged"), r.err.constData());
     }
 }
 

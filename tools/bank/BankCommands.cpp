@@ -263,6 +263,15 @@ int BankCommands::check(const QStringList &args)
                                      .arg(path)
                                      .arg(stats.rows)
                                      .arg(programRows));
+        qint64 broken = 0;
+        for (const BankFileStats::Column &c : stats.columns)
+            broken += c.broken;
+        if (broken > 0)
+            throw BankInputError(QStringLiteral("%1: %2 memo values are damaged (long-value rows "
+                                                "missing or cut short), the first: %3")
+                                     .arg(path)
+                                     .arg(broken)
+                                     .arg(stats.firstBroken));
         QString report;
         report += QStringLiteral("%1: table 问题 (definition on page %2), password ok\n")
                       .arg(path)

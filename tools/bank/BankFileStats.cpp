@@ -81,6 +81,29 @@ QVector<DefinedColumn> readColumns(const PageFile &file, qint64 page)
     return columns;
 }
 
+bool isLongValuePage(const PageFile &file, quint32 pointer)
+{
+    const quint32 page = pointer >> 8;
+    return page > 0 && page < file.pages() && file.page(page)[0] == 0x01 &&
+           get32(file.page(page) + 4) == get32("LVAL");
+}
+
+// Follows a chain of long-value rows; true when the rows hold exactly `length` bytes.
+bool chainAddsUp(const PageFile &file, quint32 pointer, quint32 length)
+{
+    quint64 total = 0;
+    for (quint32 links = 0; pointer != 0; ++links) {
+        if (!isLongValuePage(file, pointer) || links > length / 16 + 1)
+            return false;
+        const QByteArrayView row = file.row(pointer >> 8, int(pointer & 0xFF));
+        if (row.size() < 4)
+            return false;
+        total += quint64(row.size() - 4);
+        pointer = get32(row.data());
+    }
+    return total == length;
+}
+
 bool startsCompressed(QByteArrayView bytes)
 {
     return bytes.size() >= 2 && quint8(bytes[0]) == 0xFF && quint8(bytes[1]) == 0xFE;
@@ -168,19 +191,32 @@ BankFileStats BankFileStats::scan(const QString &path)
                 if ((word & 0x00FFFFFF) == 0)
                     ++s.empty;
                 QByteArrayView stored;
+                const quint32 length = word & 0x00FFFFFF;
+                bool intact = true;
                 if (word & 0x80000000u) {
                     ++s.inlined;
                     stored = value.sliced(12);
+                    intact = stored.size() == qsizetype(length);
                 } else {
                     const quint32 pointer = get32(value.data() + 4);
-                    const QByteArrayView first = file.row(pointer >> 8, int(pointer & 0xFF));
+                    const QByteArrayView first = isLongValuePage(file, pointer)
+                                                     ? file.row(pointer >> 8, int(pointer & 0xFF))
+                                                     : QByteArrayView();
                     if (word & 0x40000000u) {
                         ++s.singleRow;
                         stored = first;
+                        intact = first.size() == qsizetype(length);
                     } else {
                         ++s.chained;
                         stored = first.size() > 4 ? first.sliced(4) : QByteArrayView();
+                        intact = chainAddsUp(file, pointer, length);
                     }
+                }
+                if (!intact) {
+                    ++s.broken;
+                    if (stats.firstBroken.isEmpty())
+                        stats.firstBroken =
+                            QStringLiteral("%1 of row %2 on page %3").arg(s.name).arg(r).arg(page);
                 }
                 if (startsCompressed(stored))
                     ++s.compressed;

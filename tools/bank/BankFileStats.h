@@ -17,9 +17,11 @@ struct BankFileStats {
         qint64 singleRow = 0;  // memo in one long-value row
         qint64 chained = 0;    // memo in a chain of long-value rows
         qint64 compressed = 0; // stored in the compressed Unicode form
+        qint64 broken = 0;     // memo whose long-value rows are missing or do not add up
     };
 
     qint64 rows = 0;
+    QString firstBroken; // where the first broken memo is, for the message
     int definitionPage = 0;
     std::array<Column, 5> columns; // 科目, 题目内容, 选项, 标准答案, 编号
 
