@@ -25,6 +25,8 @@ private slots:
     void badSource_data();
     void badSource();
     void failureKeepsExistingOutput();
+    void acceptedSource_data();
+    void acceptedSource();
     void usage_data();
     void usage();
     void find_data();
@@ -126,6 +128,36 @@ void TestBankInput::failureKeepsExistingOutput()
     QFile f(output);
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), QByteArray("an older bank"));
+}
+
+void TestBankInput::acceptedSource_data()
+{
+    QTest::addColumn<QByteArray>("csv");
+    QTest::addColumn<QByteArray>("dump"); // what dump prints for the bank built from csv
+    const QByteArray dumpHeader = "科目,标准答案,编号,题目内容,选项\n";
+    QTest::newRow("mdb-export column order")
+        << QByteArray("科目,标准答案,编号,题目内容,选项\n\"科\",\"A\",5,\"题\",\"A;B\"\n")
+        << dumpHeader + "\"科\",\"A\",5,\"题\",\"A;B\"\n";
+    QTest::newRow("CR LF, byte order mark, no final line end")
+        << "\xEF\xBB\xBF" + kHeader.chopped(1) + "\r\n\"科\",\"题\",,\"A\",1\r\n\"科\",\"题二\",,,2"
+        << dumpHeader + "\"科\",\"A\",1,\"题\",\n\"科\",,2,\"题二\",\n";
+    QTest::newRow("quotes, commas and line breaks inside values")
+        << kHeader + "\"a \"\"b\"\"\",\"x,\r\ny\",\"\"\"q\"\"\",\"\",3\n"
+        << dumpHeader + "\"a \"\"b\"\"\",\"\",3,\"x,\r\ny\",\"\"\"q\"\"\"\n";
+    QTest::newRow("numbers filled in after the highest")
+        << kHeader + "\"科\",\"一\",,,\n\"科\",\"二\",,,40\n\"科\",\"三\",,,\n"
+        << dumpHeader + "\"科\",,41,\"一\",\n\"科\",,40,\"二\",\n\"科\",,42,\"三\",\n";
+}
+
+void TestBankInput::acceptedSource()
+{
+    QFETCH(QByteArray, csv);
+    QFETCH(QByteArray, dump);
+    const QString source = writeFile(QStringLiteral("good.csv"), csv);
+    const QString bank = m_dir.filePath(QStringLiteral("good.slg"));
+    const Run build = tool({QStringLiteral("build"), source, QStringLiteral("-o"), bank});
+    QVERIFY2(build.exitCode == 0, build.err.constData());
+    QCOMPARE(tool({QStringLiteral("dump"), bank}).out, dump);
 }
 
 void TestBankInput::usage_data()

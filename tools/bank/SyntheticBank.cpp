@@ -105,8 +105,8 @@ BankRecord SyntheticBank::row(qint64 index)
     BankRecord r;
     r.number = qint32(index + 1);
     r.subject = m_subjects[below(int(m_subjects.size()))];
-    // Mostly 15 to 60 characters, some up to 220: about half the questions stay inline.
-    const int length = below(10) == 0 ? 60 + below(160) : 12 + below(48);
+    // Mostly 6 to 40 characters, some up to 220: about half the questions stay inline.
+    const int length = below(10) == 0 ? 60 + below(160) : 6 + below(34);
     r.text = chinese(length);
     // The running number keeps every question distinct, as the primary key demands.
     r.text.insert(below(int(r.text.size()) + 1), QStringLiteral("（%1）").arg(index + 1));
