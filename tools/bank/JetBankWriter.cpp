@@ -10,6 +10,7 @@
 
 #include <QtEndian>
 
+#include <algorithm>
 #include <cstring>
 
 using namespace JetFormat;
@@ -50,7 +51,7 @@ constexpr qsizetype kSingleLongValueBytes = 4076;
 constexpr qsizetype kChainChunkBytes = 4072;
 constexpr quint32 kMemoInline = 0x80000000u, kMemoSingle = 0x40000000u;
 
-// Access' row for the admin owner of every object.
+// The owner bytes Access stores with its objects.
 const char kOwner[] = "\x91\xAE";
 
 QByteArray memoHeader(quint32 lengthAndKind, quint32 pointer)
@@ -277,7 +278,6 @@ void JetBankWriter::writeCatalog()
     };
 
     JetDataPage maps(0);
-    const quint32 noPages = 0;
     std::vector<JetUsageMap::BitmapPage> none;
     const auto noAllocation = [] { return quint32(0); };
     def.ownedMap = pgRow(kCatalogMapPage,
@@ -290,7 +290,6 @@ void JetBankWriter::writeCatalog()
         def.longValueMaps.append(
             {column, pgRow(kCatalogMapPage, owned), pgRow(kCatalogMapPage, free)});
     }
-    Q_UNUSED(noPages);
 
     struct Object {
         quint32 id, parent;
