@@ -426,9 +426,12 @@ int main(int argc, char **argv)
             }
         }
     }
-    std::printf("\nEach cell: fragments tried | answered by the loose pass | answered by the "
-                "similarity pass.\n\n| Not in the bank | ≥ 8 characters | ≥ 8 loose characters "
-                "| < 8 characters |\n|---|---|---|---|\n");
+    std::printf(
+        "\nFragments tried, and how many got an answer from the loose or the similarity "
+        "pass; a piece the literal pass finds stands in the bank as typed and is not counted.\n\n"
+        "| Not in the bank | ≥ 8 characters | loose | similar | ≥ 8 loose characters | "
+        "loose | similar | < 8 characters | loose | similar |\n"
+        "|---|---|---|---|---|---|---|---|---|---|\n");
     printFalse("not_in_bank.txt, whole lines", whole);
     printFalse("the same, each kind of difference", changed);
     printFalse("their pieces of 6 to 24 characters", pieces);
