@@ -10,8 +10,9 @@
 //
 // Second pass: the last row whose loose text holds the loose fragment. Third pass, for copies
 // with one or two wrong characters (OCR confusions such as 士/土): the row whose text holds a
-// stretch that differs from the loose fragment in few, scattered, non-digit characters, when no
-// other text comes within one more wrong character of the fragment (see findSimilar).
+// stretch that differs from the loose fragment in few scattered characters, none of them a digit
+// or a Latin letter, when no other text comes within one more wrong character of the fragment
+// (see findSimilar).
 class LooseMatcher {
 public:
     enum class Pass { None, Loose, Similar };
