@@ -5,25 +5,6 @@
 #include <QFile>
 #include <QResource>
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
-
-namespace {
-
-// Closes the descriptor on every path out, failures included.
-struct FileDescriptor {
-    int fd;
-    ~FileDescriptor()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-};
-
-} // namespace
-
 void unpackQuestionBank(const QString &appPath, const QString &resourcePath)
 {
     const QResource resource(resourcePath);
@@ -33,20 +14,17 @@ void unpackQuestionBank(const QString &appPath, const QString &resourcePath)
     const QByteArray bytes = resource.uncompressedData();
 
     const QString path = appPath + QStringLiteral("question.slg");
-    const QByteArray nativePath = QFile::encodeName(path);
-    FileDescriptor file{
-        ::open(nativePath.constData(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)};
-    if (file.fd < 0) {
-        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
-        throw AppError(QStringLiteral("Cannot create file \"%1\". %2").arg(path, reason));
-    }
+    QFile file(path);
+    // Unbuffered: each write goes to the system, so a short write is seen where it happens.
+    // The file closes on every way out; a file cut short stays on disk and goes at exit.
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Truncate | QIODevice::Unbuffered))
+        throw AppError(
+            QStringLiteral("Cannot create file \"%1\". %2").arg(path, file.errorString()));
 
     const char *data = bytes.constData();
-    qsizetype left = bytes.size();
+    qint64 left = bytes.size();
     while (left > 0) {
-        const ssize_t written = ::write(file.fd, data, size_t(left));
-        if (written < 0 && errno == EINTR)
-            continue;
+        const qint64 written = file.write(data, left);
         if (written <= 0)
             throw AppError(QStringLiteral("Stream write error"));
         data += written;

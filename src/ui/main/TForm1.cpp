@@ -16,6 +16,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -188,6 +189,14 @@ void TForm1::showAtStart()
 
 void TForm1::centreOnDesktop()
 {
+    // The window has been on screen since the creation handler; on X11 give the window manager
+    // a moment to frame it, because the centring uses the outer size, frame included.
+    if (QGuiApplication::platformName() == QStringLiteral("xcb")) {
+        QElapsedTimer waited;
+        waited.start();
+        while (frameGeometry().size() == size() && waited.elapsed() < 500)
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
+    }
     const QRect desktop = QGuiApplication::primaryScreen()->virtualGeometry();
     const QSize outer = frameGeometry().size();
     const int left =
