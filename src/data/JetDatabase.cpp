@@ -7,7 +7,9 @@
 
 #include <mdbtools.h>
 
+#include <cstring>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -16,6 +18,14 @@ constexpr int kMemoHeader = 12;
 constexpr quint32 kMemoInline = 0x80000000u;
 constexpr quint32 kMemoSingleRow = 0x40000000u;
 constexpr quint32 kMemoLengthMask = 0x00FFFFFFu;
+constexpr int kRowDeleted = 0x4000;
+constexpr int kRowOffsetMask = 0x1FFF;
+
+// The checked bytes of the whole file, which long values are read from.
+struct FileBytes {
+    const char *data;
+    qint64 size;
+};
 
 MdbHandle *handle(void *mdb)
 {
@@ -37,61 +47,93 @@ struct TableDefDeleter {
 };
 using TableDef = std::unique_ptr<MdbTableDef, TableDefDeleter>;
 
-// Reads one memo value: inline, in one long-value row, or in a chain of them. Every pointer is
-// checked by libmdb's row lookup; the chain is bounded by the declared length so that a looping
-// chain in a damaged file ends.
-QByteArray readMemoBytes(MdbHandle *mdb, const unsigned char *value, int size)
+// The bytes of one row of a long-value page, located from the file itself rather than through
+// libmdb: mdb_find_pg_row ignores its own row check and hands back the whole page for a row that
+// is not there, so a zeroed or overwritten page would read as data.
+std::optional<QByteArrayView> longValueRow(const FileBytes &file, quint32 pointer)
+{
+    const qint64 page = qint64(pointer >> 8);
+    const int row = int(pointer & 0xFF);
+    if (page <= 0 || (page + 1) * JetHeader::kPageSize > file.size)
+        return std::nullopt;
+    const auto *p =
+        reinterpret_cast<const unsigned char *>(file.data) + page * JetHeader::kPageSize;
+    if (p[0] != 0x01 || memcmp(p + 4, "LVAL", 4) != 0)
+        return std::nullopt;
+    const int count = int(p[12]) | int(p[13]) << 8;
+    const int offsetsEnd = 14 + 2 * count;
+    if (row >= count || offsetsEnd > JetHeader::kPageSize)
+        return std::nullopt;
+    const auto offset = [p](int i) { return int(p[14 + 2 * i]) | int(p[15 + 2 * i]) << 8; };
+    const int entry = offset(row);
+    if (entry & kRowDeleted)
+        return std::nullopt;
+    const int start = entry & kRowOffsetMask;
+    const int end = row == 0 ? JetHeader::kPageSize : offset(row - 1) & kRowOffsetMask;
+    if (start < offsetsEnd || start > end || end > JetHeader::kPageSize)
+        return std::nullopt;
+    return QByteArrayView(reinterpret_cast<const char *>(p + start), end - start);
+}
+
+// Reads one memo value: inline, in one long-value row, or in a chain of them. Nothing when the
+// value's bytes are not all there (a long-value row missing, deleted or shorter than the length
+// the value declares): the memo is lost, and an empty or partial text would pass for it.
+std::optional<QByteArray> readMemoBytes(const FileBytes &file, const unsigned char *value, int size)
 {
     if (size < kMemoHeader)
-        return {};
+        return QByteArray();
     const quint32 word = readU32(value);
     const quint32 declared = word & kMemoLengthMask;
     if (word & kMemoInline) {
         const qsizetype available = size - kMemoHeader;
+        if (declared > quint32(available))
+            return std::nullopt;
         return QByteArray(reinterpret_cast<const char *>(value + kMemoHeader),
-                          qMin<qsizetype>(available, declared ? declared : available));
+                          declared ? declared : available);
     }
-    const int firstRow = int(readU32(value + 4));
-    void *buf = nullptr;
-    int start = 0;
-    size_t length = 0;
+    const quint32 firstRow = readU32(value + 4);
     if (word & kMemoSingleRow) {
-        if (mdb_find_pg_row(mdb, firstRow, &buf, &start, &length) != 0)
-            return {};
-        return QByteArray(static_cast<const char *>(buf) + start,
-                          qsizetype(qMin<size_t>(length, declared)));
+        const auto row = longValueRow(file, firstRow);
+        if (!row || quint32(row->size()) < declared)
+            return std::nullopt;
+        return row->first(declared).toByteArray();
     }
     if ((word & 0xFF000000u) != 0)
-        return {}; // an unknown kind of long value
+        return std::nullopt; // an unknown kind of long value
     QByteArray bytes;
-    int next = firstRow;
+    quint32 next = firstRow;
     // Real chain links carry kilobytes each; a damaged chain of tiny links (or one pointing at
     // itself) must not keep the reader busy for millions of page reads.
     quint32 linksLeft = 1 + declared / 32;
-    while (next != 0 && quint32(bytes.size()) < declared && linksLeft-- > 0) {
-        if (mdb_find_pg_row(mdb, next, &buf, &start, &length) != 0 || length <= 4)
-            break;
-        const auto *row = static_cast<const unsigned char *>(buf) + start;
-        const qsizetype chunk = qMin<qsizetype>(qsizetype(length) - 4, declared - bytes.size());
-        bytes.append(reinterpret_cast<const char *>(row + 4), chunk);
-        next = int(readU32(row));
+    while (quint32(bytes.size()) < declared) {
+        if (next == 0 || linksLeft-- == 0)
+            return std::nullopt;
+        const auto row = longValueRow(file, next);
+        if (!row || row->size() < 4)
+            return std::nullopt;
+        const auto *link = reinterpret_cast<const unsigned char *>(row->data());
+        const qsizetype chunk = qMin<qsizetype>(row->size() - 4, declared - bytes.size());
+        bytes.append(row->data() + 4, chunk);
+        next = readU32(link);
     }
     return bytes;
 }
 
-JetCell decodeCell(MdbHandle *mdb, MdbColumn *col, const MdbField &field, int rowStart, int rowEnd)
+// Decodes one value into `cell`; false when it is a memo whose long-value data is lost.
+bool decodeCell(MdbHandle *mdb, const FileBytes &file, MdbColumn *col, const MdbField &field,
+                int rowStart, int rowEnd, JetCell &cell)
 {
-    JetCell cell;
+    cell = JetCell();
     if (col->col_type == MDB_BOOL) {
         cell.isNull = false;
         cell.text = field.is_null ? QStringLiteral("0") : QStringLiteral("1");
-        return cell;
+        return true;
     }
     if (field.is_null)
-        return cell;
+        return true;
     // libmdb's own bounds check lets a negative length through; a value must lie in its row.
     if (field.siz < 0 || field.start < rowStart || field.start + field.siz > rowEnd)
-        return cell;
+        return true;
     cell.isNull = false;
     const auto *value = mdb->pg_buf + field.start;
     switch (col->col_type) {
@@ -99,9 +141,11 @@ JetCell decodeCell(MdbHandle *mdb, MdbColumn *col, const MdbField &field, int ro
         cell.text = decodeJetText(value, field.siz);
         break;
     case MDB_MEMO: {
-        const QByteArray bytes = readMemoBytes(mdb, value, field.siz);
-        cell.text =
-            decodeJetText(reinterpret_cast<const unsigned char *>(bytes.constData()), bytes.size());
+        const std::optional<QByteArray> bytes = readMemoBytes(file, value, field.siz);
+        if (!bytes)
+            return false;
+        cell.text = decodeJetText(reinterpret_cast<const unsigned char *>(bytes->constData()),
+                                  bytes->size());
         break;
     }
     case MDB_OLE:
@@ -119,7 +163,7 @@ JetCell decodeCell(MdbHandle *mdb, MdbColumn *col, const MdbField &field, int ro
         }
         break;
     }
-    return cell;
+    return true;
 }
 
 } // namespace
@@ -274,6 +318,7 @@ void JetDatabase::forEachRow(const QString &table,
     const guint columnCount = t->num_cols;
     std::vector<MdbField> fields(columnCount);
     JetRow row(columnCount);
+    const FileBytes file{m_data, m_size};
 
     // No column is bound: libmdb walks the pages and finds the rows, the values are decoded
     // here from the page buffer it leaves behind.
@@ -289,7 +334,12 @@ void JetDatabase::forEachRow(const QString &table,
             continue;
         for (guint i = 0; i < columnCount; ++i) {
             auto *col = static_cast<MdbColumn *>(g_ptr_array_index(t->columns, i));
-            row[i] = decodeCell(mdb, col, fields[i], start, start + int(length));
+            if (!decodeCell(mdb, file, col, fields[i], start, start + int(length), row[i]))
+                throw damaged(m_name, QStringLiteral("the long value of column \"%1\" in row %2 "
+                                                     "of table \"%3\" is missing or cut short")
+                                          .arg(QString::fromUtf8(col->name))
+                                          .arg(visited + 1)
+                                          .arg(table));
         }
         visit(row);
         ++visited;

@@ -332,12 +332,26 @@ void TestBankFiles::damagedFiles_data()
     QTest::newRow("table definition garbage") << overwrite(5, '\xFF');
     QTest::newRow("usage maps garbage") << overwrite(6, '\x01');
     QTest::newRow("first data page garbage") << overwrite(8, '\xFE');
-    // The first long-value page with its rows overwritten: the memos pointing there are lost.
+    // The first long-value page damaged: the memos pointing there are lost.
     for (qsizetype page = 8; page < good.size() / 4096; ++page) {
         if (good.mid(page * 4096 + 4, 4) == "LVAL") {
+            const qsizetype at = page * 4096;
             QByteArray b = good;
-            b.replace(page * 4096 + 12, 4096 - 12, QByteArray(4096 - 12, '\xFF'));
+            b.replace(at + 12, 4096 - 12, QByteArray(4096 - 12, '\xFF'));
             QTest::newRow("long values garbage") << b;
+            b = good;
+            b.replace(at, 4096, QByteArray(4096, '\0'));
+            QTest::newRow("long values zeroed") << b;
+            // The first row's start moved on by 8 bytes: that value is cut short.
+            b = good;
+            const int start = quint8(b[at + 14]) | quint8(b[at + 15]) << 8;
+            b[at + 14] = char((start + 8) & 0xFF);
+            b[at + 15] = char((start + 8) >> 8);
+            QTest::newRow("long value cut short") << b;
+            b = good;
+            b[at + 12] = 0; // no rows left on the page
+            b[at + 13] = 0;
+            QTest::newRow("long-value rows gone") << b;
             break;
         }
     }
@@ -372,10 +386,15 @@ void TestBankFiles::damagedFiles()
         QCOMPARE(tool({QStringLiteral("dump"), file}).exitCode, 1);
         QCOMPARE(tool({QStringLiteral("check"), file}).exitCode, 1);
     }
-    if (tag == "long values garbage") {
+    // A memo whose long value is lost must not come out as an empty or partial text.
+    if (tag.startsWith("long value")) {
+        const Run dump = tool({QStringLiteral("dump"), file});
+        QCOMPARE(dump.exitCode, 1);
+        QVERIFY2(dump.err.contains("is damaged") && dump.err.contains("missing or cut short"),
+                 dump.err.constData());
         const Run r = tool({QStringLiteral("check"), file});
         QCOMPARE(r.exitCode, 1);
-        QVERIFY2(r.err.contains("memo values are damaged"), r.err.constData());
+        QVERIFY2(r.err.contains("cut short"), r.err.constData());
     }
 }
 
