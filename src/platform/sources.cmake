@@ -2,6 +2,7 @@ set(QINGLAN_PLATFORM_SOURCES
     platform/WebEngineSandbox.cpp
     platform/StartPage.cpp
     platform/DefaultStartPageStore.cpp
+    platform/Terminal.cpp
 )
 # The registry store is plain Win32; elsewhere the start page lives in a settings file.
 if(WIN32)

@@ -1,7 +1,8 @@
 #include "CommandLine.h"
 
+#include "platform/Terminal.h"
+
 #include <cstdio>
-#include <unistd.h>
 
 CommandLine CommandLine::parse(const QStringList &args, const QStringList &valueOptions,
                                const QStringList &flagOptions)
@@ -43,5 +44,5 @@ void Console::error(const QString &message)
 
 bool Console::stdoutIsTerminal()
 {
-    return isatty(fileno(stdout)) != 0;
+    return standardOutputIsTerminal();
 }
