@@ -1,0 +1,88 @@
+// The lookup on an arbitrary input text (the fuzzer's bytes read as UTF-16 units, so unpaired
+// surrogates, NULs and any other unit come up) against a fixed small bank: the demo bank's rows
+// plus rows made for the corner cases of the index (repeats, one-unit texts, surrogate pairs,
+// pattern characters, full-width forms). The indexed search must find exactly the row a plain
+// scan of the folded texts finds: the last one that contains the folded fragment.
+#include "data/LookupFragment.h"
+#include "data/QuestionTable.h"
+#include "data/TextFold.h"
+
+#include "BankCsvReader.h"
+
+#include <QFile>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+QList<Question> g_rows;
+QStringList g_folded;
+const QuestionTable *g_table = nullptr;
+
+QList<Question> cornerRows()
+{
+    const QStringList texts{
+        QStringLiteral("啊啊啊啊啊"),
+        QStringLiteral("啊"),
+        QStringLiteral("x"),
+        QStringLiteral("50%的人(  )选择_下划线[1]与^-'\"符号"),
+        QStringLiteral("ＡＢＣ全角　空格ａｂｃ"),
+        QStringLiteral("𠀀𠀁扩展B区𠀀字"),
+        QStringLiteral("、开头的顿号"),
+        QStringLiteral(" 前后有空格 "),
+        QStringLiteral("\u200f右到左标记\u202e"),
+        QStringLiteral("ababababab"),
+    };
+    QList<Question> rows;
+    for (const QString &text : texts)
+        rows.append({QStringLiteral("科目"), text, QStringLiteral("A;B"), QStringLiteral("A")});
+    return rows;
+}
+
+// The reference: a plain scan from the last row backwards.
+qsizetype scanLast(const QString &fragment)
+{
+    if (fragment.isEmpty())
+        return -1;
+    const QString folded = foldText(fragment);
+    for (qsizetype row = g_folded.size() - 1; row >= 0; --row)
+        if (g_folded[row].contains(folded))
+            return row;
+    return -1;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    QFile csv(QStringLiteral(QINGLAN_FUZZ_BANK_CSV));
+    if (!csv.open(QIODevice::ReadOnly))
+        std::abort();
+    for (const BankRecord &record : BankCsvReader::parse(csv.readAll(), csv.fileName()))
+        g_rows.append({record.subject.value_or(QString()), record.text,
+                       record.options.value_or(QString()), record.answer.value_or(QString())});
+    g_rows.append(cornerRows());
+    for (const Question &row : g_rows)
+        g_folded.append(foldText(row.text));
+    g_table = new QuestionTable(QuestionTable::fromRows(g_rows));
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QString input =
+        QString::fromUtf16(reinterpret_cast<const char16_t *>(data), qsizetype(size / 2));
+    const QString fragment = lookupFragment(input);
+    const qsizetype found = g_table->findLastRow(fragment);
+    const qsizetype expected = scanLast(fragment);
+    if (found != expected) {
+        std::fprintf(stderr, "index found row %lld, a scan finds %lld\n", qlonglong(found),
+                     qlonglong(expected));
+        std::abort();
+    }
+    if (found >= 0 && g_table->findLast(fragment)->text != g_rows[found].text)
+        std::abort();
+    return 0;
+}
