@@ -1,6 +1,6 @@
 // The Jet 4 reader against files that Microsoft Access wrote, and against files it must refuse.
-#include "BenchBankWriter.h"
 #include "JetFixtures.h"
+#include "WrittenBank.h"
 
 #include "app/AppError.h"
 #include "data/JetDatabase.h"
@@ -73,9 +73,8 @@ QByteArray writtenBankBytes()
 {
     QTemporaryDir dir;
     const QString file = dir.filePath("bank.slg");
-    BenchBankWriter::write(file, [](const auto &take) {
-        take(Question{"科目", "题目", "选项", "A"});
-    });
+    if (!WrittenBank::write(file, {WrittenBank::row("科目", "题目", "选项", "A")}))
+        return {};
     QFile f(file);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
@@ -198,10 +197,12 @@ private slots:
             longText += QStringLiteral("第%1段\U0001F600\U00020000文字").arg(i);
         QTemporaryDir dir;
         const QString file = dir.filePath("bank.slg");
-        BenchBankWriter::write(file, [&](const auto &take) {
-            take(Question{"科目", "短题目\U0001F600", "", "A"});
-            take(Question{"科目", longText, QString(600, u'选'), ""});
-        });
+        BankRecord shortRow = WrittenBank::row("科目", "短题目\U0001F600", "", "A");
+        shortRow.options.reset();
+        // 2,500 characters outside Latin-1 are 5,000 bytes: a chain of two long-value rows.
+        const QString options(2500, u'选');
+        QVERIFY(
+            WrittenBank::write(file, {shortRow, WrittenBank::row("科目", longText, options, "")}));
         const auto db = JetDatabase::open(file);
         QCOMPARE(db->databasePassword(), QStringLiteral("kpwq"));
         const QVector<JetRow> rows = db->readRows("问题");
@@ -211,9 +212,68 @@ private slots:
         QVERIFY(rows[0][4].isNull);
         QCOMPARE(rows[1][3].text.size(), longText.size());
         QCOMPARE(rows[1][3].text, longText);
-        QCOMPARE(rows[1][4].text, QString(600, u'选')); // a chain of two links
+        QCOMPARE(rows[1][4].text, options);
         QVERIFY(!rows[1][1].isNull);
         QVERIFY(rows[1][1].text.isEmpty());
+    }
+
+    // A memo whose long-value rows are gone must fail the read, naming what is lost, rather
+    // than come back empty or partial: every long-value page of a bank is damaged in turn.
+    void lostLongValuesAreDamage_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::newRow("page zeroed") << "zeroed";
+        QTest::newRow("rows removed from the page") << "no rows";
+        QTest::newRow("first row cut short") << "cut";
+        QTest::newRow("first row deleted") << "deleted";
+    }
+    void lostLongValuesAreDamage()
+    {
+        QFETCH(QString, damage);
+        QTemporaryDir dir;
+        const QString file = dir.filePath("bank.slg");
+        // Options in one long-value row, a question in a chain of two, and an inline row.
+        QVERIFY(
+            WrittenBank::write(file, {WrittenBank::row("科目", "短题", "甲;乙", "A"),
+                                      WrittenBank::row("科目", "题目一", QString(300, u'选'), "B"),
+                                      WrittenBank::row("科目", QString(3000, u'题'), "丙", "C")}));
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray good = f.readAll();
+        QCOMPARE(JetDatabase::openBytes(good.constData(), good.size())->readRows("问题").size(), 3);
+
+        int damagedPages = 0;
+        for (qsizetype at = 4096; at + 4096 <= good.size(); at += 4096) {
+            if (good.mid(at + 4, 4) != "LVAL")
+                continue;
+            QByteArray bytes = good;
+            const int start = quint8(bytes[at + 14]) | quint8(bytes[at + 15]) << 8;
+            if (damage == "zeroed") {
+                bytes.replace(at, 4096, QByteArray(4096, '\0'));
+            } else if (damage == "no rows") {
+                bytes[at + 12] = 0;
+                bytes[at + 13] = 0;
+            } else if (damage == "cut") {
+                bytes[at + 14] = char((start + 8) & 0xFF);
+                bytes[at + 15] = char((start + 8) >> 8);
+            } else {
+                bytes[at + 15] = char(quint8(bytes[at + 15]) | 0x40);
+            }
+            ++damagedPages;
+            const auto db = JetDatabase::openBytes(bytes.constData(), bytes.size(), "damaged.slg");
+            QString failure;
+            try {
+                db->readRows("问题");
+            } catch (const AppError &e) {
+                failure = e.message();
+            }
+            QVERIFY2(failure.startsWith("The database file \"damaged.slg\" is damaged: the long "
+                                        "value of column \""),
+                     qPrintable(QStringLiteral("page %1: %2").arg(at / 4096).arg(failure)));
+            QVERIFY2(failure.endsWith("of table \"问题\" is missing or cut short"),
+                     qPrintable(failure));
+        }
+        QCOMPARE(damagedPages, 3); // one per memo column, one for the chain's full link
     }
 
     void decodeText_data()
