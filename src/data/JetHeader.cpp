@@ -5,38 +5,16 @@
 
 namespace {
 
-constexpr int kObfuscatedStart = 0x18;
-constexpr int kObfuscatedLength = 128;
+constexpr int kObfuscatedStart = JetHeader::kMaskedBlockStart;
+constexpr int kObfuscatedLength = JetHeader::kMaskedBlockLength;
 constexpr int kDatabaseKey = 0x3E;
 constexpr int kPassword = 0x42;
 constexpr int kPasswordBytes = 40;
 constexpr int kCreationDate = 0x72;
 
-// The header block 0x18..0x97 is RC4-enciphered with a fixed key, so it is an XOR with a fixed
-// keystream; computing it keeps a table of magic numbers out of the source.
-std::array<unsigned char, kObfuscatedLength> headerKeystream()
-{
-    static const unsigned char key[4] = {0xC7, 0xDA, 0x39, 0x6B};
-    std::array<unsigned char, 256> s{};
-    for (int i = 0; i < 256; ++i)
-        s[i] = static_cast<unsigned char>(i);
-    for (int i = 0, j = 0; i < 256; ++i) {
-        j = (j + s[i] + key[i % 4]) & 0xFF;
-        std::swap(s[i], s[j]);
-    }
-    std::array<unsigned char, kObfuscatedLength> out{};
-    for (int n = 0, i = 0, j = 0; n < kObfuscatedLength; ++n) {
-        i = (i + 1) & 0xFF;
-        j = (j + s[i]) & 0xFF;
-        std::swap(s[i], s[j]);
-        out[n] = s[(s[i] + s[j]) & 0xFF];
-    }
-    return out;
-}
-
 std::array<unsigned char, kObfuscatedLength> plainHeaderBlock(const char *data)
 {
-    static const auto keystream = headerKeystream();
+    const auto &keystream = JetHeader::headerKeystream();
     std::array<unsigned char, kObfuscatedLength> block{};
     for (int i = 0; i < kObfuscatedLength; ++i)
         block[i] = static_cast<unsigned char>(data[kObfuscatedStart + i]) ^ keystream[i];
@@ -98,4 +76,28 @@ quint32 JetHeader::databaseKey(const char *data)
     const int at = kDatabaseKey - kObfuscatedStart;
     return quint32(block[at]) | quint32(block[at + 1]) << 8 | quint32(block[at + 2]) << 16 |
            quint32(block[at + 3]) << 24;
+}
+
+// Computing the keystream keeps a table of magic numbers out of the source.
+const std::array<unsigned char, JetHeader::kMaskedBlockLength> &JetHeader::headerKeystream()
+{
+    static const auto keystream = [] {
+        const unsigned char key[4] = {0xC7, 0xDA, 0x39, 0x6B};
+        std::array<unsigned char, 256> s{};
+        for (int i = 0; i < 256; ++i)
+            s[i] = static_cast<unsigned char>(i);
+        for (int i = 0, j = 0; i < 256; ++i) {
+            j = (j + s[i] + key[i % 4]) & 0xFF;
+            std::swap(s[i], s[j]);
+        }
+        std::array<unsigned char, kMaskedBlockLength> out{};
+        for (int n = 0, i = 0, j = 0; n < kMaskedBlockLength; ++n) {
+            i = (i + 1) & 0xFF;
+            j = (j + s[i]) & 0xFF;
+            std::swap(s[i], s[j]);
+            out[n] = s[(s[i] + s[j]) & 0xFF];
+        }
+        return out;
+    }();
+    return keystream;
 }

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <array>
+
 // Facts read from page 0 of a Jet database before any other code touches the file.
 struct JetHeader {
     static constexpr int kPageSize = 4096;
@@ -16,4 +18,10 @@ struct JetHeader {
     static QString password(const char *data);
     // Key of the page encryption; 0 when the pages are plain.
     static quint32 databaseKey(const char *data);
+
+    // Bytes 0x18..0x97 of page 0 are XOR-ed with this fixed keystream (RC4 with a key that every
+    // copy of Jet shares); readers and writers of the header both need it.
+    static constexpr int kMaskedBlockStart = 0x18;
+    static constexpr int kMaskedBlockLength = 128;
+    static const std::array<unsigned char, kMaskedBlockLength> &headerKeystream();
 };

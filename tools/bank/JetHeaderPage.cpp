@@ -2,39 +2,12 @@
 
 #include "JetFormat.h"
 #include "JetTextEncoding.h"
+#include "data/JetHeader.h"
 
 #include <array>
 #include <cstring>
 
 using namespace JetFormat;
-
-namespace {
-
-constexpr int kBlockStart = 0x18;
-constexpr int kBlockSize = 128;
-
-// Jet hides the header block behind RC4 with a key that every copy of Jet shares.
-std::array<quint8, kBlockSize> keyStream()
-{
-    const quint8 key[4] = {0xC7, 0xDA, 0x39, 0x6B};
-    std::array<quint8, 256> s;
-    for (int i = 0; i < 256; ++i)
-        s[i] = quint8(i);
-    for (int i = 0, j = 0; i < 256; ++i) {
-        j = (j + s[i] + key[i % 4]) & 0xFF;
-        std::swap(s[i], s[j]);
-    }
-    std::array<quint8, kBlockSize> out;
-    for (int n = 0, i = 0, j = 0; n < kBlockSize; ++n) {
-        i = (i + 1) & 0xFF;
-        j = (j + s[i]) & 0xFF;
-        std::swap(s[i], s[j]);
-        out[n] = s[(s[i] + s[j]) & 0xFF];
-    }
-    return out;
-}
-
-} // namespace
 
 QByteArray JetHeaderPage::build(double creationDate, const QString &password, quint16 sortOrder)
 {
@@ -62,9 +35,11 @@ QByteArray JetHeaderPage::build(double creationDate, const QString &password, qu
     put16(p, 0x6E, sortOrder);
     std::memcpy(p.data() + 0x72, &creationDate, sizeof creationDate);
 
-    const std::array<quint8, kBlockSize> stream = keyStream();
-    for (int i = 0; i < kBlockSize; ++i)
-        p[kBlockStart + i] = char(quint8(p[kBlockStart + i]) ^ stream[i]);
+    const auto &stream = JetHeader::headerKeystream();
+    for (int i = 0; i < JetHeader::kMaskedBlockLength; ++i) {
+        const int at = JetHeader::kMaskedBlockStart + i;
+        p[at] = char(quint8(p[at]) ^ stream[i]);
+    }
 
     const quint8 after[8] = {0x54, 0x06, 0x00, 0x00, 0x34, 0x2E, 0x30, 0x00};
     std::memcpy(p.data() + 0x98, after, sizeof after);
