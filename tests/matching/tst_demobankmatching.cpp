@@ -2,7 +2,7 @@
 // a question copied the way pages show it (a number in front, other punctuation, a wrapped
 // line) finds the row an exact copy finds. Guards the passes' thresholds against the real texts.
 #include "BankCsvReader.h"
-#include "BenchBankWriter.h"
+#include "WrittenBank.h"
 
 #include "data/BankConnection.h"
 #include "data/BankQuery.h"
@@ -46,11 +46,7 @@ private slots:
             BankCsvReader::readFile(sourceFile("resources/bank/questions.csv"));
         QVERIFY(!records.isEmpty());
         const QString path = m_dir.filePath("demo.slg");
-        BenchBankWriter::write(path, [&](const auto &take) {
-            for (const BankRecord &r : records)
-                take(Question{r.subject.value_or(QString()), r.text, r.options.value_or(QString()),
-                              r.answer.value_or(QString())});
-        });
+        QVERIFY(WrittenBank::write(path, records));
         m_connection.setFileName(path);
         m_connection.Open();
         QVERIFY(m_connection.table());

@@ -1,7 +1,7 @@
 // Copies of a question that differ from the bank's text in what copying from a page changes
 // still find it; short fragments, questions the bank lacks and near-ties find nothing; a literal
 // match keeps its row. Through the real path: a bank file, the connection, ADOQuery1.
-#include "BenchBankWriter.h"
+#include "WrittenBank.h"
 
 #include "data/BankConnection.h"
 #include "data/BankQuery.h"
@@ -39,10 +39,10 @@ private slots:
     {
         QVERIFY(m_dir.isValid());
         const QString path = m_dir.filePath("bank.slg");
-        BenchBankWriter::write(path, [](const auto &take) {
-            for (const QString &text : kTexts)
-                take(Question{"保密", text, "甲;乙", "A"});
-        });
+        QVector<BankRecord> rows;
+        for (const QString &text : kTexts)
+            rows.append(WrittenBank::row("保密", text, "甲;乙", "A"));
+        QVERIFY(WrittenBank::write(path, rows));
         m_connection.setFileName(path);
         m_connection.Open();
         QVERIFY(m_connection.table());
