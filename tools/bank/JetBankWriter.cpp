@@ -163,6 +163,16 @@ void JetBankWriter::add(const BankRecord &r)
             throw BankInputError(
                 QStringLiteral("%1: a Text value longer than 255 characters").arg(rowName(r)));
 
+    // Stored as plain UTF-16, a value that begins with U+FEFF begins with the bytes FF FE, which
+    // every Jet reader takes for the mark of the compressed form: it would read back as other
+    // text. Such a value (a byte order mark left inside a field) is refused, not stored wrongly.
+    for (const QString *value :
+         {r.subject ? &*r.subject : nullptr, &r.text, r.options ? &*r.options : nullptr,
+          r.answer ? &*r.answer : nullptr})
+        if (value && value->startsWith(QChar(0xFEFF)))
+            throw BankInputError(
+                QStringLiteral("%1: a value begins with U+FEFF (byte order mark)").arg(rowName(r)));
+
     JetRowBuilder row(kMaxColumns, kVarSlots, 4);
     row.setFixed(kNumberColumn, 0, le32(r.number));
     // Text values stay plain UTF-16: the columns' Unicode compression is off.
