@@ -40,7 +40,8 @@ public:
     QStringList tableNames() const;                         // user tables
     QVector<JetColumn> columns(const QString &table) const; // throws AppError if missing
     QVector<JetRow> readRows(const QString &table) const;   // storage order, memos in full
-    // Streams the rows in storage order, one at a time, cells in the order of columns().
+    // Streams the rows in storage order, one at a time, cells in the order of columns(). Both
+    // throw AppError when rows are missing or a memo's long-value rows are lost or cut short.
     void forEachRow(const QString &table, const std::function<void(const JetRow &)> &visit) const;
     bool hasTable(const QString &table) const;
 
