@@ -43,9 +43,9 @@ GPtrArray *readCatalogWithoutProperties(MdbHandle *mdb, int objectType)
     const TableDefGuard table{mdb_read_table(&objects)};
     std::vector<char> id(mdb->bind_size), name(mdb->bind_size), type(mdb->bind_size),
         flags(mdb->bind_size);
-    if (!table.table || !mdb_read_columns(table.table) || !bind(table.table, "Id", id) ||
-        !bind(table.table, "Name", name) || !bind(table.table, "Type", type) ||
-        !bind(table.table, "Flags", flags)) {
+    if (!table.table || !usageMapReadable(table.table) || !mdb_read_columns(table.table) ||
+        !bind(table.table, "Id", id) || !bind(table.table, "Name", name) ||
+        !bind(table.table, "Type", type) || !bind(table.table, "Flags", flags)) {
         mdb_free_catalog(mdb);
         return nullptr;
     }
@@ -64,4 +64,9 @@ GPtrArray *readCatalogWithoutProperties(MdbHandle *mdb, int objectType)
         ++mdb->num_catalog;
     }
     return mdb->catalog;
+}
+
+bool usageMapReadable(const MdbTableDef *table)
+{
+    return table->usage_map != nullptr && table->map_sz >= 1;
 }

@@ -12,3 +12,8 @@
 // mdb_close frees as it frees libmdb's own. Returns the catalog, or nullptr when MSysObjects
 // cannot be read (as mdb_read_catalog does).
 GPtrArray *readCatalogWithoutProperties(MdbHandle *mdb, int objectType);
+
+// libmdb copies a table's usage map (the list of its data pages) from the row the definition
+// points to, as it finds it; an empty row leaves a null map that mdb_fetch_row then reads. A
+// table whose map is not at least its one-byte kind must not be read.
+bool usageMapReadable(const MdbTableDef *table);

@@ -284,7 +284,7 @@ TableDef readTableDef(MdbCatalogEntry *entry, const char *data, qint64 size, con
         data[page * JetHeader::kPageSize] != 0x02)
         throw damaged(name, QStringLiteral("the definition of table \"%1\" is missing").arg(table));
     TableDef def(mdb_read_table(entry));
-    if (!def || !mdb_read_columns(def.get()))
+    if (!def || !usageMapReadable(def.get()) || !mdb_read_columns(def.get()))
         throw damaged(name,
                       QStringLiteral("the definition of table \"%1\" cannot be read").arg(table));
     return def;
