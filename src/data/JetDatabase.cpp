@@ -7,6 +7,7 @@
 
 #include <mdbtools.h>
 
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -156,6 +157,12 @@ bool decodeCell(MdbHandle *mdb, const FileBytes &file, MdbColumn *col, const Mdb
         if (field.siz == 0)
             break;
         if (field.siz < mdb_col_fixed_size(col) && col->is_fixed)
+            break;
+        // libmdb's date conversion turns the stored double into a day count with a cast that
+        // is undefined for NaN and infinities (its range check lets NaN through); such a value
+        // is no date and stays empty.
+        if (col->col_type == MDB_DATETIME && field.siz >= 8 &&
+            !std::isfinite(mdb_get_double(mdb->pg_buf, field.start)))
             break;
         if (char *s = mdb_col_to_string(mdb, mdb->pg_buf, field.start, col->col_type, field.siz)) {
             cell.text = QString::fromUtf8(s);
