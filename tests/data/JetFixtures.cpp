@@ -1,5 +1,7 @@
 #include "JetFixtures.h"
 
+#include "data/JetHeader.h"
+
 #include <QFile>
 #include <QtGlobal>
 
@@ -34,24 +36,10 @@ void JetFixtures::setDatabasePassword(const QString &file, const QString &passwo
         qFatal("cannot open %s", qPrintable(file));
     QByteArray page = f.read(4096);
 
-    const unsigned char key[4] = {0xC7, 0xDA, 0x39, 0x6B};
-    std::array<unsigned char, 256> s{};
-    for (int i = 0; i < 256; ++i)
-        s[i] = static_cast<unsigned char>(i);
-    for (int i = 0, j = 0; i < 256; ++i) {
-        j = (j + s[i] + key[i % 4]) & 0xFF;
-        std::swap(s[i], s[j]);
-    }
-    std::array<unsigned char, 128> stream{};
-    for (int n = 0, i = 0, j = 0; n < 128; ++n) {
-        i = (i + 1) & 0xFF;
-        j = (j + s[i]) & 0xFF;
-        std::swap(s[i], s[j]);
-        stream[n] = s[(s[i] + s[j]) & 0xFF];
-    }
+    const auto &stream = JetHeader::headerKeystream();
     auto *bytes = reinterpret_cast<unsigned char *>(page.data());
-    for (int n = 0; n < 128; ++n)
-        bytes[0x18 + n] ^= stream[n];
+    for (int n = 0; n < JetHeader::kMaskedBlockLength; ++n)
+        bytes[JetHeader::kMaskedBlockStart + n] ^= stream[n];
 
     double created = 0;
     std::memcpy(&created, bytes + 0x72, sizeof created);
@@ -63,8 +51,8 @@ void JetFixtures::setDatabasePassword(const QString &file, const QString &passwo
         bytes[0x42 + i] = plain ^ static_cast<unsigned char>(day >> (8 * (i % 4)));
     }
 
-    for (int n = 0; n < 128; ++n)
-        bytes[0x18 + n] ^= stream[n];
+    for (int n = 0; n < JetHeader::kMaskedBlockLength; ++n)
+        bytes[JetHeader::kMaskedBlockStart + n] ^= stream[n];
     f.seek(0);
     f.write(page);
 }
