@@ -154,7 +154,9 @@ void TestFaults::truncatedBankReportedAtConnect()
 {
     QTemporaryDir folder;
     const QString bank = inFolder(folder.path(), QStringLiteral("question.slg"));
-    QVERIFY(writeAll(bank, embeddedBank().left(100 * 1024)));
+    // The first 100 KB of a bank, or its first half when the shipped bank is smaller than that.
+    const QByteArray whole = embeddedBank();
+    QVERIFY(writeAll(bank, whole.left(std::min<qsizetype>(100 * 1024, whole.size() / 2))));
 
     auto app = startIn(folder.path());
     const QStringList atStart = takeErrors();
