@@ -116,8 +116,11 @@ LooseMatcher::LooseMatcher(PackedTexts looseTexts) : m_index(std::move(looseText
 
 LooseMatcher::Match LooseMatcher::findLast(QStringView fragment) const
 {
-    const QString loose = looseFragment(fragment);
-    if (loose.size() < kMinimumLength)
+    // A loose fragment longer than every question matches none; the similarity pass allows two
+    // characters of slack, so stop a little past that.
+    const qsizetype longest = m_index.texts().maxLength() + 2;
+    const QString loose = looseFragment(fragment, longest);
+    if (loose.size() < kMinimumLength || loose.size() > longest)
         return {};
     if (const qsizetype row = findLastLoose(loose); row >= 0)
         return {row, Pass::Loose};

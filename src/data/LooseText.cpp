@@ -113,7 +113,26 @@ QString looseText(QStringView text)
     return looseOfNormalised(normalised);
 }
 
-QString looseFragment(QStringView fragment)
+namespace {
+
+// NFKC of a concatenation is the concatenation of the parts' NFKC when each cut lies before an
+// ASCII character or a CJK ideograph: neither decomposes, composes with what precedes it, or
+// takes a combining mark across the cut.
+bool safeCutBefore(QChar c)
+{
+    const char16_t u = c.unicode();
+    return u < 0x80 || (u >= 0x4E00 && u <= 0x9FFF);
+}
+
+QString normalisedPart(QStringView part)
+{
+    return needsNormalising(part) ? part.toString().normalized(QString::NormalizationForm_KC)
+                                  : part.toString();
+}
+
+} // namespace
+
+QString looseFragment(QStringView fragment, qsizetype stopAfter)
 {
     // Full-width marks are listed too: text made of plain units is not normalised first.
     static const QRegularExpression questionNumber(
@@ -122,9 +141,21 @@ QString looseFragment(QStringView fragment)
                        "|[(（\\[［【〔〖<]\\s*[0-9]+\\s*[)）\\]］】〕〗>]" // (12) [12] 【12】
                        "|[0-9]+(?=\\s*[、.．:：,，)）])"                   // 12、 12.
                        ")\\s*[、.．:：,，]?"));
-    const QString normalised = needsNormalising(fragment)
-                                   ? fragment.toString().normalized(QString::NormalizationForm_KC)
-                                   : fragment.toString();
-    const QRegularExpressionMatch m = questionNumber.match(normalised);
-    return looseOfNormalised(QStringView(normalised).mid(m.hasMatch() ? m.capturedLength() : 0));
+    constexpr qsizetype kPart = 4096;
+    QString loose;
+    qsizetype at = 0;
+    while (at < fragment.size() && (stopAfter < 0 || loose.size() <= stopAfter)) {
+        qsizetype end = std::min(at + kPart, fragment.size());
+        while (end < fragment.size() && !safeCutBefore(fragment[end]))
+            ++end;
+        const QString normalised = normalisedPart(fragment.mid(at, end - at));
+        qsizetype skip = 0;
+        if (at == 0) {
+            const QRegularExpressionMatch m = questionNumber.match(normalised);
+            skip = m.hasMatch() ? m.capturedLength() : 0;
+        }
+        loose += looseOfNormalised(QStringView(normalised).mid(skip));
+        at = end;
+    }
+    return loose;
 }

@@ -14,4 +14,7 @@ QString looseText(QStringView text);
 // number without a mark stays: questions start with years and figures. A number before a full
 // stop goes even when a digit follows ("41．2016年", "3.5倍"): the rest is still part of the
 // question, so dropping it can only widen the search, never lose the question.
-QString looseFragment(QStringView fragment);
+// Stops early, with a result longer than stopAfter, once the loose form grows past it: a
+// fragment longer than every question cannot match, and a pasted book must not be normalised
+// whole on each keystroke. A negative stopAfter reads the whole fragment.
+QString looseFragment(QStringView fragment, qsizetype stopAfter = -1);
