@@ -1,4 +1,5 @@
 set(QINGLAN_DATA_SOURCES
+    data/AnswerLines.cpp
     data/BankUnpacker.cpp
     data/BankConnection.cpp
     data/BankQuery.cpp

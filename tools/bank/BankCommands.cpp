@@ -8,8 +8,8 @@
 #include "JetBankWriter.h"
 #include "SyntheticBank.h"
 
-#include "SiteConfig.h"
 #include "app/AppError.h"
+#include "data/AnswerLines.h"
 #include "data/BankConnection.h"
 #include "data/BankQuery.h"
 #include "data/JetDatabase.h"
@@ -19,7 +19,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
-#include <QUrl>
 
 #include <functional>
 
@@ -342,20 +341,23 @@ int BankCommands::find(const QStringList &args)
                 out += "\x1b[0m";
             out += '\n';
         };
-        const char *blue = "\x1b[34m", *black = "\x1b[30m", *red = "\x1b[31m",
-                   *magenta = "\x1b[35m";
-        if (shown) {
-            addLine(blue, QStringLiteral("科目：") + found->subject);
-            addLine(black, QStringLiteral("题目内容:") + found->text);
-            addLine(black, QStringLiteral("选项:") + found->options);
-            addLine(red, QStringLiteral("标准答案:") + found->answer);
-        } else {
-            addLine(blue, QStringLiteral("未找到答案，请确认软件为最新版本，请到官网") +
-                              QUrl(QString::fromLatin1(site::kRoot)).host() +
-                              QStringLiteral("下载!"));
-            addLine(magenta, QStringLiteral("请确认复制的只是问题，问题前后不包括其他字符"));
-            addLine(red, QStringLiteral("如果还未找到答案，请联系我们！"));
-        }
+        // The window's colours as the terminal's: blue, black, red, magenta.
+        const auto ansi = [](quint32 rgb) {
+            switch (rgb) {
+            case 0x0000FF:
+                return "\x1b[34m";
+            case 0xFF0000:
+                return "\x1b[31m";
+            case 0xFF00FF:
+                return "\x1b[35m";
+            default:
+                return "\x1b[30m";
+            }
+        };
+        const QList<AnswerLine> lines =
+            shown ? AnswerLines::forQuestion(*found) : AnswerLines::guidance();
+        for (const AnswerLine &line : lines)
+            addLine(ansi(line.rgb), line.text);
         Console::out(out);
         return int(Ok);
     });

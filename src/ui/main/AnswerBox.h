@@ -11,6 +11,6 @@ namespace AnswerBox {
 
 void addLine(QTextEdit *box, const QColor &colour, const QString &text);
 void showQuestion(QTextEdit *box, const Question &question);
-void showGuidance(QTextEdit *box, const QString &siteHost);
+void showGuidance(QTextEdit *box);
 
 } // namespace AnswerBox

@@ -28,7 +28,6 @@
 #include <QTextEdit>
 #include <QThread>
 #include <QTimer>
-#include <QUrl>
 #include <QWebEngineView>
 #include <QWindow>
 
@@ -245,7 +244,7 @@ void TForm1::Memo1Change(QObject *)
 {
     FindAnswer();
     if (RichEdit1->document()->isEmpty())
-        AnswerBox::showGuidance(RichEdit1, QUrl(QString::fromLatin1(site::kRoot)).host());
+        AnswerBox::showGuidance(RichEdit1);
 }
 
 void TForm1::FindAnswer()
