@@ -210,18 +210,24 @@ qsizetype BigramIndex::findLastUnit(char16_t unit) const
     return best;
 }
 
-bool BigramIndex::confirms(qsizetype row, QStringView fragment) const
+bool BigramIndex::confirms(qsizetype row, QStringView fragment, Anchor anchor) const
 {
-    return m_texts.length(row) >= fragment.size() && m_texts.at(row).contains(fragment);
+    if (m_texts.length(row) < fragment.size())
+        return false;
+    const QStringView text = m_texts.at(row);
+    return anchor == Anchor::Start ? text.startsWith(fragment) : text.contains(fragment);
 }
 
-qsizetype BigramIndex::findLast(QStringView fragment) const
+qsizetype BigramIndex::findLast(QStringView fragment, Anchor anchor) const
 {
     const qsizetype n = fragment.size();
     if (n == 0 || n > m_texts.maxLength())
         return -1;
-    if (n == 1)
-        return findLastUnit(fragment.front().unicode());
+    if (n == 1) {
+        // The pair lists cannot tell where a unit stands; no caller anchors a single unit.
+        return anchor == Anchor::Anywhere ? findLastUnit(fragment.front().unicode())
+                                          : findLastByScan(fragment, anchor);
+    }
 
     const char16_t *u = fragment.utf16();
     const qsizetype pairs = n - 1;
@@ -265,7 +271,7 @@ qsizetype BigramIndex::findLast(QStringView fragment) const
         }
         if (!inAll)
             continue;
-        if (confirms(candidate, fragment))
+        if (confirms(candidate, fragment, anchor))
             return candidate;
         if (candidate == 0)
             return -1;
@@ -273,12 +279,12 @@ qsizetype BigramIndex::findLast(QStringView fragment) const
     }
 }
 
-qsizetype BigramIndex::findLastByScan(QStringView fragment) const
+qsizetype BigramIndex::findLastByScan(QStringView fragment, Anchor anchor) const
 {
     if (fragment.isEmpty())
         return -1;
     for (qsizetype row = m_texts.size() - 1; row >= 0; --row) {
-        if (confirms(row, fragment))
+        if (confirms(row, fragment, anchor))
             return row;
     }
     return -1;

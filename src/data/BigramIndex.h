@@ -24,10 +24,14 @@ public:
     QStringView text(qsizetype row) const { return m_texts.at(row); }
     const PackedTexts &texts() const { return m_texts; }
 
-    // -1 when no row contains the fragment or the fragment is empty.
-    qsizetype findLast(QStringView fragment) const;
+    // Where in a text the fragment may stand.
+    enum class Anchor { Anywhere, Start };
+
+    // -1 when no row contains the fragment (at its start, for Anchor::Start) or the fragment is
+    // empty.
+    qsizetype findLast(QStringView fragment, Anchor anchor = Anchor::Anywhere) const;
     // The same answer by reading every row from the last one back; the reference for tests.
-    qsizetype findLastByScan(QStringView fragment) const;
+    qsizetype findLastByScan(QStringView fragment, Anchor anchor = Anchor::Anywhere) const;
 
     std::size_t bytes() const;
 
@@ -41,7 +45,7 @@ private:
     };
     bool postings(quint32 key, Postings *out) const;
     qsizetype findLastUnit(char16_t unit) const;
-    bool confirms(qsizetype row, QStringView fragment) const;
+    bool confirms(qsizetype row, QStringView fragment, Anchor anchor) const;
 
     PackedTexts m_texts;
     std::vector<quint32> m_keys;   // sorted pair keys, first unit in the high half

@@ -81,6 +81,8 @@ private slots:
             if (expected >= 0)
                 ++found;
             QCOMPARE(index.findLast(fragment), expected);
+            QCOMPARE(index.findLast(fragment, BigramIndex::Anchor::Start),
+                     index.findLastByScan(fragment, BigramIndex::Anchor::Start));
         }
         QVERIFY(found > 0);
     }
@@ -109,6 +111,11 @@ private slots:
         QCOMPARE(index.findLast(u"b"), qsizetype(5));
         QCOMPARE(index.findLast(u"aba"), qsizetype(-1));
         QCOMPARE(index.findLast(u"c"), qsizetype(-1));
+        // Anchored: a later row holding the fragment elsewhere does not count.
+        QCOMPARE(index.findLast(u"a", BigramIndex::Anchor::Start), qsizetype(2));
+        QCOMPARE(index.findLast(u"b", BigramIndex::Anchor::Start), qsizetype(5));
+        QCOMPARE(index.findLast(u"ab", BigramIndex::Anchor::Start), qsizetype(2));
+        QCOMPARE(index.findLast(u"ba", BigramIndex::Anchor::Start), qsizetype(5));
 
         const BigramIndex empty(pack({}));
         QCOMPARE(empty.findLast(u"a"), qsizetype(-1));
