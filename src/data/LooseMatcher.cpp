@@ -52,21 +52,56 @@ bool wordCharacter(char16_t u)
     return (u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'z');
 }
 
-// Whether the differences look like misread characters rather than other words: a digit or a
-// Latin letter differs in meaning (2018 and 2021, "W" and "C"), and two wrong characters side by
-// side are a different word (参加 for 认为) more often than two misreadings.
-bool plausiblySlipped(QStringView stretch, QStringView fragment)
+// Whether the fragment's character at `i` reads like a misreading rather than another word: a
+// pair it forms with a neighbour in the fragment stands in no question of the bank. A misread
+// character rarely forms a word (土兵, 末来); a changed word does (最低 for 最高, 参加 for 认为),
+// and the bank's own texts are the vocabulary that tells them apart.
+bool formsUnknownPair(const BigramIndex &index, QStringView fragment, qsizetype i)
+{
+    const char16_t *f = fragment.utf16();
+    return (i > 0 && index.rowsWithPair(f[i - 1], f[i]).empty()) ||
+           (i + 1 < fragment.size() && index.rowsWithPair(f[i], f[i + 1]).empty());
+}
+
+// Whether the differences can be misread characters at all: a digit or a Latin letter differs in
+// meaning (2018 and 2021, "W" and "C"), and two wrong characters side by side are a different
+// word (参加 for 认为) unless the pair they form is unknown to the bank.
+bool plausiblySlipped(const BigramIndex &index, QStringView stretch, QStringView fragment)
 {
     bool previousWrong = false;
     for (qsizetype i = 0; i < fragment.size(); ++i) {
         const char16_t a = stretch[i].unicode();
         const char16_t b = fragment[i].unicode();
         const bool wrong = a != b;
-        if (wrong && (wordCharacter(a) || wordCharacter(b) || previousWrong))
+        if (wrong && (wordCharacter(a) || wordCharacter(b)))
+            return false;
+        if (wrong && previousWrong && !index.rowsWithPair(fragment[i - 1].unicode(), b).empty())
             return false;
         previousWrong = wrong;
     }
     return true;
+}
+
+struct Differences {
+    qsizetype wrong = 0;
+    bool sideBySide = false; // two wrong characters next to each other
+    bool allUnknown = true;  // every wrong character forms a pair the bank does not know
+};
+
+Differences differences(const BigramIndex &index, QStringView stretch, QStringView fragment)
+{
+    Differences d;
+    bool previousWrong = false;
+    for (qsizetype i = 0; i < fragment.size(); ++i) {
+        const bool wrong = stretch[i] != fragment[i];
+        if (wrong) {
+            ++d.wrong;
+            d.sideBySide = d.sideBySide || previousWrong;
+            d.allUnknown = d.allUnknown && formsUnknownPair(index, fragment, i);
+        }
+        previousWrong = wrong;
+    }
+    return d;
 }
 
 struct Closest {
@@ -81,7 +116,7 @@ struct Closest {
 // be an answer only if its first and last characters are right or the stretch begins or ends the
 // text there: a copy that runs on past a phrase the bank shares with it ("的国家秘密事项负" for
 // "的国家秘密事项应当") differs exactly at its edge, and is another question.
-Closest closest(QStringView text, QStringView fragment, qsizetype limit)
+Closest closest(const BigramIndex &index, QStringView text, QStringView fragment, qsizetype limit)
 {
     const qsizetype n = fragment.size();
     const char16_t *f = fragment.utf16();
@@ -102,12 +137,42 @@ Closest closest(QStringView text, QStringView fragment, qsizetype limit)
         const bool headRight = t[start] == f[0] || start == 0;
         const bool tailRight = t[start + n - 1] == f[n - 1] || start == last;
         if (wrong < c.wrongKept && headRight && tailRight &&
-            plausiblySlipped(text.mid(start, n), fragment)) {
+            plausiblySlipped(index, text.mid(start, n), fragment)) {
             c.wrongKept = wrong;
             c.atKept = start;
         }
     }
     return c;
+}
+
+// How many wrong characters a fragment of a given loose length may hold. Plainly: one per
+// kCharactersPerWrongOne, none side by side, in a fragment long enough to be told from the
+// phrases questions share; a whole question may be a little shorter, as no text runs on around
+// it. A whole question may hold the most wrong characters, side by side too, when every one of
+// them forms a pair the bank does not know: such a copy is misread, not reworded.
+struct Allowance {
+    qsizetype inside = 0;
+    qsizetype whole = 0;
+    qsizetype wholeMisread = 0;
+
+    qsizetype most() const { return qMax(inside, qMax(whole, wholeMisread)); }
+    bool accepts(const Differences &d, bool wholeText) const
+    {
+        if (d.wrong <= (wholeText ? whole : inside) && !d.sideBySide)
+            return true;
+        return wholeText && d.allUnknown && d.wrong <= wholeMisread;
+    }
+};
+
+Allowance allowanceFor(qsizetype n)
+{
+    using M = LooseMatcher;
+    const qsizetype byLength = qMin(M::kMostWrongCharacters, n / M::kCharactersPerWrongOne);
+    Allowance a;
+    a.inside = n < M::kMinimumSimilarInside ? 0 : byLength;
+    a.whole = n < M::kMinimumSimilarWhole ? 0 : qMax<qsizetype>(1, byLength);
+    a.wholeMisread = n < M::kMinimumSimilarWhole ? 0 : M::kMostWrongCharacters;
+    return a;
 }
 
 } // namespace
@@ -133,19 +198,19 @@ qsizetype LooseMatcher::findLastLoose(QStringView looseFragment) const
 {
     if (looseFragment.size() < kMinimumLength)
         return -1;
-    return m_index.findLast(looseFragment);
+    // A short piece from inside a question is a phrase many questions share ("的英文缩写是"
+    // ends "人工智能的英文缩写是" and any other "…的英文缩写是"); only the start of a question,
+    // which names its subject, or the whole of it tells them apart.
+    const auto anchor = looseFragment.size() < kMinimumAnywhere ? BigramIndex::Anchor::Start
+                                                                : BigramIndex::Anchor::Anywhere;
+    return m_index.findLast(looseFragment, anchor);
 }
 
 qsizetype LooseMatcher::findSimilar(QStringView looseFragment) const
 {
     const qsizetype n = looseFragment.size();
-    // Wrong characters accepted: one per kCharactersPerWrongOne, in a fragment long enough to
-    // be told from the phrases questions share; a fragment that is a whole question may be a
-    // little shorter, as no text runs on around it.
-    const qsizetype byLength = qMin(kMostWrongCharacters, n / kCharactersPerWrongOne);
-    const qsizetype allowedInside = n < kMinimumSimilarInside ? 0 : byLength;
-    const qsizetype allowedWhole = n < kMinimumSimilarWhole ? 0 : qMax<qsizetype>(1, byLength);
-    const qsizetype allowed = qMax(allowedInside, allowedWhole);
+    const Allowance allowance = allowanceFor(n);
+    const qsizetype allowed = allowance.most();
     if (allowed == 0 || n > m_index.texts().maxLength())
         return -1;
 
@@ -174,12 +239,14 @@ qsizetype LooseMatcher::findSimilar(QStringView looseFragment) const
     Near best{limit + 1, {}};
     for (const quint32 row : candidates) {
         const QStringView text = m_index.text(row);
-        const Closest c = closest(text, looseFragment, limit);
+        const Closest c = closest(m_index, text, looseFragment, limit);
         if (c.wrong <= limit)
             near.push_back({c.wrong, text.mid(c.at, n)});
-        const qsizetype accepted = text.size() == n ? allowedWhole : allowedInside;
-        if (c.wrongKept <= accepted && c.wrongKept < best.wrong)
-            best = {c.wrongKept, text.mid(c.atKept, n)};
+        if (c.wrongKept >= best.wrong)
+            continue;
+        const QStringView stretch = text.mid(c.atKept, n);
+        if (allowance.accepts(differences(m_index, stretch, looseFragment), text.size() == n))
+            best = {c.wrongKept, stretch};
     }
     if (best.wrong > allowed)
         return -1;

@@ -8,11 +8,12 @@
 // The passes that run when the literal lookup finds nothing, on the loose forms of the question
 // texts (see LooseText), held in storage order and indexed like the literal texts.
 //
-// Second pass: the last row whose loose text holds the loose fragment. Third pass, for copies
-// with one or two wrong characters (OCR confusions such as 士/土): the row whose text holds a
-// stretch that differs from the loose fragment in few scattered characters, none of them a digit
-// or a Latin letter, when no other text comes within one more wrong character of the fragment
-// (see findSimilar).
+// Second pass: the last row whose loose text holds the loose fragment (a short fragment only at
+// the start of a text). Third pass, for copies with one or two wrong characters (OCR confusions
+// such as 士/土): the row whose text holds a stretch that differs from the loose fragment in few
+// characters, none of them a digit or a Latin letter, that read as misreadings rather than other
+// words, when no other text comes within one more wrong character of the fragment (see
+// findSimilar).
 class LooseMatcher {
 public:
     enum class Pass { None, Loose, Similar };
@@ -23,9 +24,12 @@ public:
 
     // Shorter loose fragments match too much to be worth an answer.
     static constexpr qsizetype kMinimumLength = 4;
+    // Shorter loose fragments are found only at the start of a question text.
+    static constexpr qsizetype kMinimumAnywhere = 8;
     // The similarity pass accepts one wrong character per this many loose characters, at most
     // kMostWrongCharacters; the fragment needs kMinimumSimilarInside loose characters, or
-    // kMinimumSimilarWhole when it is a whole question text.
+    // kMinimumSimilarWhole when it is a whole question text. A whole question text may hold
+    // kMostWrongCharacters when each forms a pair of characters no question text holds.
     static constexpr qsizetype kCharactersPerWrongOne = 6;
     static constexpr qsizetype kMostWrongCharacters = 2;
     static constexpr qsizetype kMinimumSimilarInside = 10;

@@ -27,6 +27,8 @@ const QStringList kTexts = {
     "保密期限（ ）年",                                          // 8 literal row
     "保密期限(  )年，由定密责任人确定",                         // 9 loose-only row
     "Windows系统中，管理员账户的默认名称是（ ）",               // 10
+    "我国的根本大法是（ ）",                                    // 11 short whole question
+    "发现泄密事件应当及时处理并报告",                           // 12 the bank knows 处理
 };
 
 } // namespace
@@ -94,6 +96,13 @@ private slots:
         QTest::newRow("copy running on past a shared phrase") << "离岗离职实行脱密期管理后" << -1;
         QTest::newRow("wrong character between two questions")
             << "以下关于保密期限的说法正误的是" << -1;
+        QTest::newRow("two misread characters in a short question") << "我囯的根本大法昰（）" << 11;
+        QTest::newRow("misread pair side by side, forming no known word")
+            << "我国的跟木大法是（ ）" << 11;
+        QTest::newRow("known words in a short question are another question")
+            << "我国的保密大法是（ ）" << -1;
+        QTest::newRow("short piece from inside a question") << "的密级分为（）" << -1;
+        QTest::newRow("short piece at the start of a question") << "国家秘密的(" << 0;
         QTest::newRow("bare year is kept") << "2019年1月1日起施" << 5;
         QTest::newRow("literal match keeps its row") << "保密期限（ ）年" << 8;
         QTest::newRow("tolerant pass for the other copy") << "保密期限(   )年，由定密" << 9;
