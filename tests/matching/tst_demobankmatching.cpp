@@ -6,6 +6,9 @@
 
 #include "data/BankConnection.h"
 #include "data/BankQuery.h"
+#include "data/LookupFragment.h"
+#include "data/LooseMatcher.h"
+#include "data/QuestionTable.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -75,6 +78,30 @@ private slots:
         BankQuery query(&m_connection);
         const std::optional<Question> found = query.findLast(input);
         QVERIFY2(!found, qPrintable(found ? found->text : QString()));
+    }
+
+    // Pieces of absent questions that the bank does not hold as typed: a piece of 8 or more
+    // characters gets no answer from the tolerant passes either, even one whose words end a bank
+    // question ("的英文缩写是____" and "人工智能的英文缩写是（  ）").
+    void absentPiecesGetNoTolerantAnswer()
+    {
+        const QuestionTable *table = m_connection.table();
+        QFile file(sourceFile("tests/matching/not_in_bank.txt"));
+        QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
+        int tried = 0;
+        for (const QString &line : QString::fromUtf8(file.readAll()).split(u'\n')) {
+            for (qsizetype length = 8; length <= 24; ++length) {
+                for (qsizetype at = 0; at + length <= line.size(); ++at) {
+                    const QString fragment = lookupFragment(line.mid(at, length));
+                    if (fragment.size() < 8 || table->findLastRow(fragment) >= 0)
+                        continue;
+                    ++tried;
+                    const LooseMatcher::Match m = table->looseMatcher().findLast(fragment);
+                    QVERIFY2(m.row < 0, qPrintable(fragment + " -> " + table->row(m.row).text));
+                }
+            }
+        }
+        QVERIFY(tried > 1000);
     }
 
     void copiedQuestionFindsItsRow()
