@@ -2,8 +2,11 @@
 // surrogates, NULs and any other unit come up) against a fixed small bank: the demo bank's rows
 // plus rows made for the corner cases of the index (repeats, one-unit texts, surrogate pairs,
 // pattern characters, full-width forms). The indexed search must find exactly the row a plain
-// scan of the folded texts finds: the last one that contains the folded fragment.
+// scan of the folded texts finds: the last one that contains the folded fragment. When it finds
+// nothing, the tolerant passes must agree with a scan of the loose texts.
 #include "data/LookupFragment.h"
+#include "data/LooseMatcher.h"
+#include "data/LooseText.h"
 #include "data/QuestionTable.h"
 #include "data/TextFold.h"
 
@@ -53,6 +56,32 @@ qsizetype scanLast(const QString &fragment)
     return -1;
 }
 
+// The passes the lookup runs when the literal one finds nothing. The loose pass must give the row
+// a scan of the loose texts gives (short fragments only at a text's start); the similarity pass
+// may answer only when the loose pass finds nothing, with a row of the bank.
+void checkTolerantPasses(const QString &fragment)
+{
+    const LooseMatcher &matcher = g_table->looseMatcher();
+    const LooseMatcher::Match m = matcher.findLast(fragment);
+    const QString loose = looseFragment(fragment);
+    qsizetype expected = -1;
+    if (loose.size() >= LooseMatcher::kMinimumLength) {
+        const auto anchor = loose.size() < LooseMatcher::kMinimumAnywhere
+                                ? BigramIndex::Anchor::Start
+                                : BigramIndex::Anchor::Anywhere;
+        expected = matcher.index().findLastByScan(loose, anchor);
+    }
+    const bool looseRight = m.pass == LooseMatcher::Pass::Loose ? m.row == expected
+                            : m.pass == LooseMatcher::Pass::Similar
+                                ? expected < 0 && m.row >= 0 && m.row < g_table->size()
+                                : expected < 0 && m.row < 0;
+    if (!looseRight) {
+        std::fprintf(stderr, "tolerant pass %d found row %lld, a scan of the loose texts %lld\n",
+                     int(m.pass), qlonglong(m.row), qlonglong(expected));
+        std::abort();
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
@@ -84,5 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     if (found >= 0 && g_table->findLast(fragment)->text != g_rows[found].text)
         std::abort();
+    if (found < 0)
+        checkTolerantPasses(fragment);
     return 0;
 }
