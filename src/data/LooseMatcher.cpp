@@ -63,29 +63,14 @@ bool formsUnknownPair(const BigramIndex &index, QStringView fragment, qsizetype 
            (i + 1 < fragment.size() && index.rowsWithPair(f[i], f[i + 1]).empty());
 }
 
-// Whether the differences can be misread characters at all: a digit or a Latin letter differs in
-// meaning (2018 and 2021, "W" and "C"), and two wrong characters side by side are a different
-// word (参加 for 认为) unless the pair they form is unknown to the bank.
-bool plausiblySlipped(const BigramIndex &index, QStringView stretch, QStringView fragment)
-{
-    bool previousWrong = false;
-    for (qsizetype i = 0; i < fragment.size(); ++i) {
-        const char16_t a = stretch[i].unicode();
-        const char16_t b = fragment[i].unicode();
-        const bool wrong = a != b;
-        if (wrong && (wordCharacter(a) || wordCharacter(b)))
-            return false;
-        if (wrong && previousWrong && !index.rowsWithPair(fragment[i - 1].unicode(), b).empty())
-            return false;
-        previousWrong = wrong;
-    }
-    return true;
-}
-
 struct Differences {
     qsizetype wrong = 0;
     bool sideBySide = false; // two wrong characters next to each other
     bool allUnknown = true;  // every wrong character forms a pair the bank does not know
+    // Whether the differences can be misread characters at all: a digit or a Latin letter differs
+    // in meaning (2018 and 2021, "W" and "C"), and two wrong characters side by side are a
+    // different word (参加 for 认为) unless the pair they form is unknown to the bank.
+    bool plausible = true;
 };
 
 Differences differences(const BigramIndex &index, QStringView stretch, QStringView fragment)
@@ -93,11 +78,19 @@ Differences differences(const BigramIndex &index, QStringView stretch, QStringVi
     Differences d;
     bool previousWrong = false;
     for (qsizetype i = 0; i < fragment.size(); ++i) {
-        const bool wrong = stretch[i] != fragment[i];
+        const char16_t a = stretch[i].unicode();
+        const char16_t b = fragment[i].unicode();
+        const bool wrong = a != b;
         if (wrong) {
             ++d.wrong;
-            d.sideBySide = d.sideBySide || previousWrong;
             d.allUnknown = d.allUnknown && formsUnknownPair(index, fragment, i);
+            if (wordCharacter(a) || wordCharacter(b))
+                d.plausible = false;
+            if (previousWrong) {
+                d.sideBySide = true;
+                if (!index.rowsWithPair(fragment[i - 1].unicode(), b).empty())
+                    d.plausible = false;
+            }
         }
         previousWrong = wrong;
     }
@@ -109,6 +102,7 @@ struct Closest {
     qsizetype at;        // where that stretch starts
     qsizetype wrongKept; // the same over the stretches that can be an answer
     qsizetype atKept;
+    Differences kept;
 };
 
 // How close the text comes to the fragment: the fewest characters in which the fragment differs
@@ -122,7 +116,7 @@ Closest closest(const BigramIndex &index, QStringView text, QStringView fragment
     const char16_t *f = fragment.utf16();
     const char16_t *t = text.utf16();
     const qsizetype last = text.size() - n;
-    Closest c{limit + 1, -1, limit + 1, -1};
+    Closest c{limit + 1, -1, limit + 1, -1, {}};
     for (qsizetype start = 0; start <= last; ++start) {
         qsizetype wrong = 0;
         for (qsizetype i = 0; i < n && wrong < c.wrongKept; ++i)
@@ -136,10 +130,10 @@ Closest closest(const BigramIndex &index, QStringView text, QStringView fragment
         }
         const bool headRight = t[start] == f[0] || start == 0;
         const bool tailRight = t[start + n - 1] == f[n - 1] || start == last;
-        if (wrong < c.wrongKept && headRight && tailRight &&
-            plausiblySlipped(index, text.mid(start, n), fragment)) {
-            c.wrongKept = wrong;
-            c.atKept = start;
+        if (wrong < c.wrongKept && headRight && tailRight) {
+            const Differences d = differences(index, text.mid(start, n), fragment);
+            if (d.plausible)
+                c = {c.wrong, c.at, wrong, start, d};
         }
     }
     return c;
@@ -244,9 +238,8 @@ qsizetype LooseMatcher::findSimilar(QStringView looseFragment) const
             near.push_back({c.wrong, text.mid(c.at, n)});
         if (c.wrongKept >= best.wrong)
             continue;
-        const QStringView stretch = text.mid(c.atKept, n);
-        if (allowance.accepts(differences(m_index, stretch, looseFragment), text.size() == n))
-            best = {c.wrongKept, stretch};
+        if (allowance.accepts(c.kept, text.size() == n))
+            best = {c.wrongKept, text.mid(c.atKept, n)};
     }
     if (best.wrong > allowed)
         return -1;
