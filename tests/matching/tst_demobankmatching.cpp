@@ -97,7 +97,8 @@ private slots:
                         continue;
                     ++tried;
                     const LooseMatcher::Match m = table->looseMatcher().findLast(fragment);
-                    QVERIFY2(m.row < 0, qPrintable(fragment + " -> " + table->row(m.row).text));
+                    if (m.row >= 0)
+                        QFAIL(qPrintable(fragment + " -> " + table->row(m.row).text));
                 }
             }
         }
