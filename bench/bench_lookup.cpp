@@ -197,19 +197,18 @@ void reportLatencies(benchmark::State &state, std::vector<double> &micros)
     state.counters["max_us"] = micros.back();
 }
 
-// One lookup per iteration, as the input box's change handler runs it: fragment taken from the
-// input text, folded, searched, the row copied out.
-void lookup(benchmark::State &state, qsizetype rows, FragmentClass kind)
+// Times `find` on the inputs in turn, one per iteration, and reports the latencies and the share
+// of inputs that found a row.
+template <typename Find>
+void timeLookups(benchmark::State &state, const QStringList &inputs, Find find)
 {
-    Bank &b = bank(rows);
-    const QStringList &inputs = b.fragments[int(kind)];
     std::vector<double> micros;
     qsizetype i = 0;
     qsizetype hits = 0;
     for (auto _ : state) {
         const QString &input = inputs[i++ % inputs.size()];
         const auto start = std::chrono::steady_clock::now();
-        const auto found = b.table().findLast(lookupFragment(input));
+        const auto found = find(input);
         const auto stop = std::chrono::steady_clock::now();
         benchmark::DoNotOptimize(found);
         hits += found.has_value();
@@ -217,6 +216,15 @@ void lookup(benchmark::State &state, qsizetype rows, FragmentClass kind)
     }
     reportLatencies(state, micros);
     state.counters["hit_ratio"] = double(hits) / double(micros.size());
+}
+
+// One lookup per iteration, as the input box's change handler runs it: fragment taken from the
+// input text, folded, searched, the row copied out.
+void lookup(benchmark::State &state, qsizetype rows, FragmentClass kind)
+{
+    Bank &b = bank(rows);
+    timeLookups(state, b.fragments[int(kind)],
+                [&](const QString &input) { return b.table().findLast(lookupFragment(input)); });
 }
 
 // The whole lookup as the window calls it: ADOQuery1's findLast on the open connection,
@@ -229,21 +237,8 @@ void program(benchmark::State &state, qsizetype rows, FragmentClass kind)
         return;
     }
     BankQuery query(b.connection.get());
-    const QStringList &inputs = b.fragments[int(kind)];
-    std::vector<double> micros;
-    qsizetype i = 0;
-    qsizetype hits = 0;
-    for (auto _ : state) {
-        const QString &input = inputs[i++ % inputs.size()];
-        const auto start = std::chrono::steady_clock::now();
-        const auto found = query.findLast(input);
-        const auto stop = std::chrono::steady_clock::now();
-        benchmark::DoNotOptimize(found);
-        hits += found.has_value();
-        micros.push_back(std::chrono::duration<double, std::micro>(stop - start).count());
-    }
-    reportLatencies(state, micros);
-    state.counters["hit_ratio"] = double(hits) / double(micros.size());
+    timeLookups(state, b.fragments[int(kind)],
+                [&](const QString &input) { return query.findLast(input); });
 }
 
 // What the program did before: every lookup reads the whole table from the open file through
