@@ -236,9 +236,7 @@ qsizetype LooseMatcher::findSimilar(QStringView looseFragment) const
         const Closest c = closest(m_index, text, looseFragment, limit);
         if (c.wrong <= limit)
             near.push_back({c.wrong, text.mid(c.at, n)});
-        if (c.wrongKept >= best.wrong)
-            continue;
-        if (allowance.accepts(c.kept, text.size() == n))
+        if (c.wrongKept < best.wrong && allowance.accepts(c.kept, text.size() == n))
             best = {c.wrongKept, text.mid(c.atKept, n)};
     }
     if (best.wrong > allowed)
