@@ -1,15 +1,21 @@
 // How often a question copied from a page still finds its own row, and how often a question the
 // bank lacks wrongly gets one. Fragments are made from the demo bank the way users copy them:
-// each kind of difference alone and every pair of kinds. Prints Markdown tables.
+// each kind of difference alone and every pair of kinds, whole blocks with the page's number,
+// labels, score and options, and look-alike misreadings; against them, copies whose meaning
+// changed (another number, a negation, an opposite word, any other character). Prints Markdown
+// tables.
 //
 //   match_eval [questions.csv] [not_in_bank.txt]
+#include "data/Lookalikes.h"
 #include "data/LookupFragment.h"
 #include "data/LooseMatcher.h"
 #include "data/LooseText.h"
+#include "data/QuestionLookup.h"
 #include "data/QuestionTable.h"
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QRegularExpression>
 #include <QStringList>
 
 #include <cstdio>
@@ -84,18 +90,32 @@ bool isHan(QChar c)
     return c.unicode() >= 0x4E00 && c.unicode() <= 0x9FFF;
 }
 
-// Pairs that OCR and hurried typing confuse; a character without a partner is replaced by
-// another character of the bank.
-const std::map<QChar, QChar> &confusions()
+// Characters that teachers list as commonly confused by their shape (形近字). The lookup's own
+// table is made from glyphs (tools/lookalikes), not from this list, so the recall measured with
+// it says how well that table covers the confusions readers know.
+const std::map<QChar, QList<QChar>> &lookalikes()
 {
-    static const std::map<QChar, QChar> table = [] {
-        std::map<QChar, QChar> t;
-        const QString pairs = QStringLiteral(
-            "士土未末己已人入日曰大太王玉千干天夭田由甲申刀力儿几贝见木本午牛斤斥准淮治冶问间"
-            "侯候拨拔即既戍戌析折崇祟壁璧辨辩账帐做作在再的得到倒性姓以已那哪象像须需");
-        for (qsizetype i = 0; i + 1 < pairs.size(); i += 2) {
-            t[pairs[i]] = pairs[i + 1];
-            t[pairs[i + 1]] = pairs[i];
+    static const std::map<QChar, QList<QChar>> table = [] {
+        std::map<QChar, QList<QChar>> t;
+        const QStringList pairs =
+            QStringLiteral(
+                "土士 己已 已巳 未末 人入 日曰 千干 侯候 拔拨 辩辨 辨辫 戊戌 戌戍 王玉 天夭 刀力 "
+                "贝见 "
+                "今令 析折 账帐 竞竟 治冶 暑署 密蜜 大太 太犬 目日 田由 由甲 甲申 白自 问间 办为 "
+                "鸟乌 "
+                "免兔 历厉 候喉 货贷 拆折 壁璧 崇祟 汩汨 荼茶 佳住 往住 径经 逐遂 洗冼 凉谅 刺剌 "
+                "徙徒 "
+                "侍待 特持 杨扬 场汤 暖缓 援缓 狠狼 很狠 即既 粱梁 簿薄 博搏 陪赔 倍陪 茫芒 盲肓 "
+                "壮状 "
+                "幕墓 幕暮 暮慕 情清 晴睛 精睛 券卷 推堆 准淮 栽裁 裁载 式试 赃脏 抗杭 纲钢 揭渴 "
+                "偶隅 "
+                "构钩 勾句 句旬 仓仑 伦论 论沦 枪抢 爪瓜 狐孤 孤弧 斤斥 兵乒 休体 抄炒 沙纱 肖削 "
+                "哨稍 "
+                "宵霄 嘱属 撞幢 裸棵 厂广 厌压 岗冈 妹味 思恩 冒昌 未朱 住注 木本 午牛 儿几")
+                .split(u' ');
+        for (const QString &p : pairs) {
+            t[p[0]].append(p[1]);
+            t[p[1]].append(p[0]);
         }
         return t;
     }();
@@ -143,37 +163,58 @@ QString changeBlanks(const QString &q, Random &r)
     return {};
 }
 
-QString substitute(const QString &q, Random &r, const QString &bankChars, int count)
+// `count` characters of the question replaced by a look-alike from the teachers' list; a null
+// string when the question has fewer characters with one.
+QString misread(const QString &q, Random &r, int count)
+{
+    QList<qsizetype> places;
+    for (qsizetype i = 0; i < q.size(); ++i)
+        if (lookalikes().count(q[i]))
+            places << i;
+    if (places.size() < count)
+        return {};
+    QString out = q;
+    QList<qsizetype> chosen;
+    while (chosen.size() < count) {
+        const qsizetype at = places[qsizetype(r() % quint32(places.size()))];
+        if (chosen.contains(at))
+            continue;
+        chosen << at;
+        const QList<QChar> &partners = lookalikes().at(q[at]);
+        out[at] = partners[qsizetype(r() % quint32(partners.size()))];
+    }
+    return out;
+}
+
+// One character of the question replaced by another character of the bank that is no
+// look-alike of it, neither in the teachers' list nor in the lookup's glyph table: another
+// word, as a rule (做 for 作, 性 for 姓).
+QString otherCharacter(const QString &q, Random &r, const QString &bankChars)
 {
     QList<qsizetype> han;
     for (qsizetype i = 0; i < q.size(); ++i)
         if (isHan(q[i]))
             han << i;
-    if (han.size() < count)
+    if (han.isEmpty())
         return {};
+    const qsizetype at = han[qsizetype(r() % quint32(han.size()))];
     QString out = q;
-    QList<qsizetype> chosen;
-    while (chosen.size() < count) {
-        const qsizetype at = han[qsizetype(r() % quint32(han.size()))];
-        if (chosen.contains(at))
-            continue;
-        chosen << at;
-        const auto partner = confusions().find(q[at]);
-        QChar wrong = partner != confusions().end() ? partner->second : q[at];
-        while (wrong == q[at])
-            wrong = bankChars[qsizetype(r() % quint32(bankChars.size()))];
-        out[at] = wrong;
-    }
+    QChar other = q[at];
+    const auto known = lookalikes().find(q[at]);
+    while (other == q[at] || (known != lookalikes().end() && known->second.contains(other)) ||
+           Lookalikes::areLookalike(q[at].unicode(), other.unicode()))
+        other = bankChars[qsizetype(r() % quint32(bankChars.size()))];
+    out[at] = other;
     return out;
 }
 
 QList<Kind> kinds()
 {
     return {
-        {"one wrong character", [](const QString &q, Random &r,
-                                   const QString &chars) { return substitute(q, r, chars, 1); }},
-        {"two wrong characters", [](const QString &q, Random &r,
-                                    const QString &chars) { return substitute(q, r, chars, 2); }},
+        {"one look-alike misread",
+         [](const QString &q, Random &r, const QString &) { return misread(q, r, 1); }},
+        {"two look-alike misreads",
+         [](const QString &q, Random &r, const QString &) { return misread(q, r, 2); }},
         {"full-width / ASCII punctuation",
          [](const QString &q, Random &, const QString &) { return swapWidth(q); }},
         {"blanks inside the answer blank",
@@ -230,17 +271,20 @@ QList<Kind> kinds()
 struct Answer {
     qsizetype row = -1;
     LooseMatcher::Pass pass = LooseMatcher::Pass::None;
-    bool literal = false;
+    bool literal = false; // found as typed, no block taken apart
 };
 
-// The lookup as ADOQuery1 runs it: literal first, the tolerant passes only when it finds nothing.
+// The lookup as ADOQuery1 runs it.
 Answer answer(const QuestionTable &table, const QString &input)
 {
-    const QString fragment = lookupFragment(input);
-    if (const qsizetype row = table.findLastRow(fragment); row >= 0)
-        return {row, LooseMatcher::Pass::None, true};
-    const LooseMatcher::Match m = table.looseMatcher().findLast(fragment);
-    return {m.row, m.pass, false};
+    const LookupResult r = QuestionLookup::run(table, lookupFragment(input));
+    if (!r.found())
+        return {};
+    using Kind = LookupResult::Kind;
+    const LooseMatcher::Pass pass = r.kind == Kind::Similar ? LooseMatcher::Pass::Similar
+                                    : r.kind == Kind::Loose ? LooseMatcher::Pass::Loose
+                                                            : LooseMatcher::Pass::None;
+    return {r.row, pass, r.kind == Kind::Exact && !r.fromBlock};
 }
 
 struct Tally {
@@ -254,7 +298,8 @@ struct Tally {
             ++wrong;
         if (a.row == expected) {
             literal += a.literal;
-            loose += a.pass == LooseMatcher::Pass::Loose;
+            // A block's stem found as typed counts with the loose pass's answers.
+            loose += !a.literal && a.pass != LooseMatcher::Pass::Similar;
             similar += a.pass == LooseMatcher::Pass::Similar;
         }
     }
@@ -283,10 +328,11 @@ struct FalseTally {
             if (!c)
                 continue;
             ++c->tried;
-            c->loose += a.row >= 0 && a.pass == LooseMatcher::Pass::Loose;
+            // Answers from a taken-apart block count with the loose pass's.
+            c->loose += a.row >= 0 && !a.literal && a.pass != LooseMatcher::Pass::Similar;
             c->similar += a.pass == LooseMatcher::Pass::Similar;
         }
-        if (a.row >= 0 && isLong)
+        if (a.row >= 0 && !a.literal && isLong)
             answered << QStringLiteral("%1 (%2)").arg(
                 fragment, a.pass == LooseMatcher::Pass::Similar ? "similar" : "loose");
     }
@@ -299,6 +345,140 @@ void printFalse(const char *name, const FalseTally &t)
     };
     std::printf("| %s | %s | %s | %s |\n", name, qPrintable(cell(t.longText)),
                 qPrintable(cell(t.longLoose)), qPrintable(cell(t.shortText)));
+}
+
+// The options of a bank row as a page lists them: the row's 选项 split at its separators, letter
+// marks taken off. True-or-false questions show 正确 and 错误.
+QStringList optionsOf(const Question &q)
+{
+    static const QRegularExpression marks(QStringLiteral("(?:^|\\s|[，,;；])[A-Fa-f]\\s*[:：.、]"));
+    static const QRegularExpression separators(QStringLiteral("[;；,，\"]|\\s{2,}"));
+    QString o = q.options;
+    o.replace(marks, QStringLiteral(";"));
+    QStringList out;
+    for (const QString &part : o.split(separators, Qt::SkipEmptyParts))
+        if (!part.trimmed().isEmpty())
+            out << part.trimmed();
+    if (out.size() < 2)
+        out = {QStringLiteral("正确"), QStringLiteral("错误")};
+    return out;
+}
+
+// The whole block a user selects on an exam page, in one of the layouts pages use.
+QString blockOf(const Question &q, int layout, Random &r)
+{
+    const int n = 1 + int(r() % 120);
+    const QStringList options = optionsOf(q);
+    const auto list = [&](const QString &mark, const QString &between) {
+        QString out;
+        for (qsizetype k = 0; k < options.size(); ++k)
+            out += (k ? between : QString()) + mark.arg(QChar(char16_t(u'A' + k))) + options[k];
+        return out;
+    };
+    const QString t = q.text;
+    switch (layout) {
+    case 0:
+        return QStringLiteral("%1、【单选题】%2（2分）\n").arg(n).arg(t) + list("%1. ", "\n");
+    case 1:
+        return QStringLiteral("%1.%2\n").arg(n).arg(t) + list("%1、", "\n");
+    case 2:
+        return QStringLiteral("第%1题 %2 (2.0分)\n").arg(n).arg(t) + list("(%1)", "\n");
+    case 3:
+        return t + u' ' + list("%1.", " ");
+    case 4:
+        return QStringLiteral("【判断题】%1\n[3分]").arg(t);
+    case 5:
+        return QStringLiteral("单选题\n%1. %2\n").arg(n).arg(t) + list("%1：", "\n");
+    case 6:
+        return QStringLiteral("%1、%2[多选题]\n").arg(n).arg(t) + list("%1 ", "\n");
+    case 7:
+        return QStringLiteral("（%1）%2\n").arg(n).arg(t) + list("%1．", "  ") +
+               QStringLiteral("\n正确答案：A");
+    default:
+        return QStringLiteral("一、单选题（共10题，每题2分）\n%1.%2(1分)\n").arg(n).arg(t) +
+               list("%1)", "\r\n");
+    }
+}
+constexpr int kBlockLayouts = 9;
+
+// Copies whose meaning differs from the question's: another number, a negation added or
+// dropped, an opposite word. Each kind gives at most one copy.
+struct MeaningChange {
+    const char *name;
+    std::function<QString(const QString &)> apply;
+};
+
+QString replaceFirst(const QString &q, const QList<std::pair<QString, QString>> &swaps)
+{
+    qsizetype best = -1;
+    std::pair<QString, QString> chosen;
+    for (const auto &swap : swaps) {
+        const qsizetype at = q.indexOf(swap.first);
+        if (at >= 0 && (best < 0 || at < best)) {
+            best = at;
+            chosen = swap;
+        }
+    }
+    if (best < 0)
+        return {};
+    return q.left(best) + chosen.second + q.mid(best + chosen.first.size());
+}
+
+QList<MeaningChange> meaningChanges()
+{
+    return {
+        {"another figure",
+         [](const QString &q) {
+             for (qsizetype i = 0; i < q.size(); ++i)
+                 if (q[i] >= u'0' && q[i] <= u'9')
+                     return q.left(i) + QChar(u'0' + (q[i].unicode() - u'0' + 1) % 10) +
+                            q.mid(i + 1);
+             return QString();
+         }},
+        {"another number word",
+         [](const QString &q) {
+             return replaceFirst(q, {{"一", "二"},
+                                     {"二", "三"},
+                                     {"三", "四"},
+                                     {"四", "五"},
+                                     {"五", "六"},
+                                     {"六", "七"},
+                                     {"七", "八"},
+                                     {"八", "九"},
+                                     {"十", "百"},
+                                     {"两", "三"},
+                                     {"百", "千"},
+                                     {"千", "万"}});
+         }},
+        {"negation dropped",
+         [](const QString &q) {
+             return replaceFirst(q, {{"不", ""}, {"未", ""}, {"无", "有"}, {"非", ""}});
+         }},
+        {"negation added",
+         [](const QString &q) {
+             return replaceFirst(q, {{"应当", "不应当"},
+                                     {"可以", "不可以"},
+                                     {"属于", "不属于"},
+                                     {"必须", "不必"},
+                                     {"需要", "不需要"},
+                                     {"能", "不能"},
+                                     {"是", "不是"}});
+         }},
+        {"opposite word",
+         [](const QString &q) {
+             return replaceFirst(
+                 q, {{"越大", "越小"}, {"越小", "越大"}, {"最高", "最低"}, {"最低", "最高"},
+                     {"高于", "低于"}, {"低于", "高于"}, {"以上", "以下"}, {"以下", "以上"},
+                     {"正确", "错误"}, {"错误", "正确"}, {"增加", "减少"}, {"减少", "增加"},
+                     {"第一", "第二"}, {"之前", "之后"}, {"之后", "之前"}, {"应当", "不得"},
+                     {"不得", "应当"}, {"绝密", "机密"}, {"机密", "秘密"}, {"内部", "外部"},
+                     {"提高", "降低"}, {"扩大", "缩小"}, {"有利", "不利"}, {"主要", "次要"},
+                     {"直接", "间接"}, {"长期", "短期"}, {"公开", "保密"}, {"必要", "不必要"},
+                     {"大", "小"},     {"多", "少"},     {"上", "下"},     {"前", "后"},
+                     {"内", "外"},     {"早", "晚"},     {"长", "短"},     {"强", "弱"},
+                     {"新", "旧"}});
+         }},
+    };
 }
 
 } // namespace
@@ -386,6 +566,78 @@ int main(int argc, char **argv)
     printTally("**all single kinds**", singles);
     printTally("**all pairs**", pairs);
     printTally("**all**", total);
+
+    // Whole blocks as users select them: each question in every layout, and again with one
+    // look-alike misread in its text. Found means its own row, or the row an exact copy finds.
+    std::printf("\n| Whole block | Blocks | Found | Not found | Wrong row | As typed | Loose | "
+                "Similar |\n|---|---|---|---|---|---|---|---|\n");
+    Tally blocks;
+    for (int misreads = 0; misreads <= 1; ++misreads) {
+        Tally t;
+        for (int layout = 0; layout < kBlockLayouts; ++layout) {
+            for (qsizetype i = 0; i < rows.size(); ++i) {
+                Question q = rows[i];
+                if (misreads) {
+                    q.text = misread(q.text, random, 1);
+                    if (q.text.isNull())
+                        continue;
+                }
+                const QString block = blockOf(q, layout, random);
+                const Answer a = answer(table, block);
+                t.add(a, a.row == i ? i : reference[i]);
+                if (a.row != i && a.row != reference[i] &&
+                    qEnvironmentVariableIsSet("MATCH_EVAL_MISSES"))
+                    std::printf("block missed: %s\n",
+                                qPrintable(QString(block).replace(u'\n', u'|')));
+            }
+        }
+        printTally(misreads ? "every layout, one look-alike misread" : "every layout", t);
+        blocks.copies += t.copies, blocks.found += t.found, blocks.wrong += t.wrong;
+        blocks.literal += t.literal, blocks.loose += t.loose, blocks.similar += t.similar;
+    }
+    printTally("**all blocks**", blocks);
+
+    // Copies whose meaning changed, each checked to be in no question of the bank: none may get
+    // an answer.
+    QStringList looseBank;
+    for (const Question &q : rows)
+        looseBank << looseText(q.text);
+    const auto inBank = [&](const QString &text) {
+        const QString loose = looseText(text);
+        return std::any_of(looseBank.begin(), looseBank.end(),
+                           [&](const QString &b) { return b.contains(loose); });
+    };
+    std::printf("\n| Meaning changed | Copies | Answered |\n|---|---|---|\n");
+    QList<MeaningChange> changes = meaningChanges();
+    changes.append({"any other character",
+                    [&](const QString &q) { return otherCharacter(q, random, bankChars); }});
+    QStringList wronglyAnswered;
+    int changedCopies = 0, changedAnswered = 0;
+    for (const MeaningChange &change : changes) {
+        int copies = 0, answered = 0;
+        for (const Question &q : rows) {
+            const QString changed = change.apply(q.text);
+            // A figure of the number a bank text starts with is the page's, not the question's.
+            if (changed.isNull() || changed == q.text || inBank(changed) ||
+                looseFragment(changed) == looseFragment(q.text))
+                continue;
+            // As copied alone, and inside a whole block with the question's options.
+            const QString block = blockOf({q.subject, changed, q.options, q.answer}, 0, random);
+            for (const QString &copy : {changed, block}) {
+                ++copies;
+                if (const Answer a = answer(table, copy); a.row >= 0) {
+                    ++answered;
+                    wronglyAnswered << copy + QStringLiteral(" -> ") + rows[a.row].text;
+                }
+            }
+        }
+        std::printf("| %s | %d | %d |\n", change.name, copies, answered);
+        changedCopies += copies, changedAnswered += answered;
+    }
+    std::printf("| **all** | %d | %d |\n", changedCopies, changedAnswered);
+    for (const QString &w : wronglyAnswered)
+        std::printf("answered though the meaning changed: %s\n",
+                    qPrintable(QString(w).replace(u'\n', u'|')));
 
     // Questions the bank lacks: whole lines, the same with each kind of difference, and every
     // piece of 6 to 24 characters, as a user might copy part of a question.

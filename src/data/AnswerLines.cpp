@@ -1,6 +1,7 @@
 #include "data/AnswerLines.h"
 
 #include "SiteConfig.h"
+#include "data/LooseText.h"
 
 #include <QUrl>
 
@@ -10,6 +11,31 @@ constexpr quint32 kBlue = 0x0000FF;
 constexpr quint32 kBlack = 0x000000;
 constexpr quint32 kRed = 0xFF0000;
 constexpr quint32 kFuchsia = 0xFF00FF;
+constexpr quint32 kGrey = 0x808080;
+
+// The question text with each misread character in 【】, and the characters the copy had
+// there, in order.
+QString markedMisreads(const QString &text, const LookupResult &result, QString *copied)
+{
+    const QString loose = looseText(text);
+    const qsizetype at = loose.indexOf(result.stretch);
+    const QList<qsizetype> sources = looseSourceIndexes(text);
+    if (at < 0 || result.copied.size() != result.stretch.size() || sources.size() != loose.size())
+        return text;
+    QList<qsizetype> marked;
+    for (qsizetype i = 0; i < result.stretch.size(); ++i) {
+        if (result.stretch[i] != result.copied[i]) {
+            marked.append(sources[at + i]);
+            *copied += QStringLiteral("“") + result.copied[i] + QStringLiteral("”");
+        }
+    }
+    QString out = text;
+    for (qsizetype k = marked.size() - 1; k >= 0; --k) {
+        out.insert(marked[k] + 1, u'】');
+        out.insert(marked[k], u'【');
+    }
+    return out;
+}
 
 } // namespace
 
@@ -20,6 +46,37 @@ QList<AnswerLine> AnswerLines::forQuestion(const Question &question)
             {kBlack, QStringLiteral("题目内容:") + question.text},
             {kBlack, QStringLiteral("选项:") + question.options},
             {kRed, QStringLiteral("标准答案:") + question.answer}};
+}
+
+QString AnswerLines::matchNote(const Question &question, const LookupResult &result)
+{
+    using Kind = LookupResult::Kind;
+    if (result.kind == Kind::Exact && !result.fromBlock)
+        return {};
+    QString note = QStringLiteral("注：");
+    if (result.fromBlock)
+        note += QStringLiteral("已去掉复制内容中的题号、题型、分值和选项，按题干");
+    if (result.kind == Kind::Exact)
+        return note + QStringLiteral("找到。");
+    if (result.kind == Kind::Loose && result.fromBlock)
+        return note + QStringLiteral("并忽略标点、空格和全半角的差别找到。");
+    if (result.kind == Kind::Loose)
+        return note + QStringLiteral("输入与题库原文的标点、空格、全半角或题号不同，已忽略这些差别"
+                                     "找到。");
+    QString copied;
+    const QString marked = markedMisreads(question.text, result, &copied);
+    if (result.fromBlock)
+        note += u'，';
+    return note + QStringLiteral("输入的") + copied +
+           QStringLiteral("与题库原文不同，按形近字找到，【】内为题库原字：") + marked;
+}
+
+QList<AnswerLine> AnswerLines::forResult(const Question &question, const LookupResult &result)
+{
+    QList<AnswerLine> lines = forQuestion(question);
+    if (const QString note = matchNote(question, result); !note.isEmpty())
+        lines.append({kGrey, note});
+    return lines;
 }
 
 QList<AnswerLine> AnswerLines::guidance()

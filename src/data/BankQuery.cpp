@@ -5,19 +5,24 @@
 #include "data/LookupFragment.h"
 #include "data/QuestionTable.h"
 
-std::optional<Question> BankQuery::findLast(const QString &inputText)
+LookupResult BankQuery::lookUp(const QString &inputText)
 {
     if (!m_connection->Connected())
         m_connection->Open();
     if (!m_connection->table())
         throw AppError(m_connection->schemaError());
-    const QuestionTable &table = *m_connection->table();
-    const QString fragment = lookupFragment(inputText);
-    if (std::optional<Question> literal = table.findLast(fragment))
-        return literal;
-    // Nothing holds the text as typed: try it again without what copying from a page changes.
-    const qsizetype tolerant = table.looseMatcher().findLast(fragment).row;
-    if (tolerant < 0)
+    return QuestionLookup::run(*m_connection->table(), lookupFragment(inputText));
+}
+
+Question BankQuery::row(qsizetype row) const
+{
+    return m_connection->table()->row(row);
+}
+
+std::optional<Question> BankQuery::findLast(const QString &inputText)
+{
+    const LookupResult found = lookUp(inputText);
+    if (!found.found())
         return std::nullopt;
-    return table.row(tolerant);
+    return row(found.row);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/Question.h"
+#include "data/QuestionLookup.h"
 
 #include <optional>
 
@@ -15,6 +16,10 @@ public:
     // look for the question again under looser rules. Throws AppError when the bank cannot be
     // opened (a closed connection is opened first) or lacks the table or a column.
     std::optional<Question> findLast(const QString &inputText);
+    // The same lookup, saying how the row was found (see QuestionLookup).
+    LookupResult lookUp(const QString &inputText);
+    // The row of a result, as read from the bank.
+    Question row(qsizetype row) const;
 
 private:
     BankConnection *m_connection;

@@ -220,9 +220,22 @@ bool BigramIndex::confirms(qsizetype row, QStringView fragment, Anchor anchor) c
 
 qsizetype BigramIndex::findLast(QStringView fragment, Anchor anchor) const
 {
+    return findLastBefore(fragment, m_texts.size(), anchor);
+}
+
+qsizetype BigramIndex::findLastBefore(QStringView fragment, qsizetype before, Anchor anchor) const
+{
     const qsizetype n = fragment.size();
-    if (n == 0 || n > m_texts.maxLength())
+    before = qMin(before, m_texts.size());
+    if (n == 0 || n > m_texts.maxLength() || before <= 0)
         return -1;
+    if (before < m_texts.size() && n == 1) {
+        for (qsizetype row = before - 1; row >= 0; --row) {
+            if (confirms(row, fragment, anchor))
+                return row;
+        }
+        return -1;
+    }
     if (n == 1) {
         // The pair lists cannot tell where a unit stands; no caller anchors a single unit.
         return anchor == Anchor::Anywhere ? findLastUnit(fragment.front().unicode())
@@ -251,7 +264,7 @@ qsizetype BigramIndex::findLast(QStringView fragment, Anchor anchor) const
     std::vector<qsizetype> end(k);
     for (std::size_t j = 0; j < k; ++j)
         end[j] = lists[j].count;
-    quint32 upper = kNoRow;
+    quint32 upper = quint32(before - 1);
     for (;;) {
         end[0] = countAtMost(lists[0].rows, end[0], upper);
         if (end[0] == 0)

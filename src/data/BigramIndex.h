@@ -30,6 +30,10 @@ public:
     // -1 when no row contains the fragment (at its start, for Anchor::Start) or the fragment is
     // empty.
     qsizetype findLast(QStringView fragment, Anchor anchor = Anchor::Anywhere) const;
+    // The same among the rows before `before`: called again with the row found, it lists every
+    // row that holds the fragment, last first.
+    qsizetype findLastBefore(QStringView fragment, qsizetype before,
+                             Anchor anchor = Anchor::Anywhere) const;
     // The same answer by reading every row from the last one back; the reference for tests.
     qsizetype findLastByScan(QStringView fragment, Anchor anchor = Anchor::Anywhere) const;
 

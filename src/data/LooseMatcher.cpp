@@ -1,5 +1,6 @@
 #include "data/LooseMatcher.h"
 
+#include "data/Lookalikes.h"
 #include "data/LooseText.h"
 
 #include <algorithm>
@@ -47,52 +48,24 @@ bool addRowsWithAllPairs(const BigramIndex &index, QStringView piece, std::vecto
     return true;
 }
 
-bool wordCharacter(char16_t u)
-{
-    return (u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'z');
-}
-
-// Whether the fragment's character at `i` reads like a misreading rather than another word: a
-// pair it forms with a neighbour in the fragment stands in no question of the bank. A misread
-// character rarely forms a word (土兵, 末来); a changed word does (最低 for 最高, 参加 for 认为),
-// and the bank's own texts are the vocabulary that tells them apart.
-bool formsUnknownPair(const BigramIndex &index, QStringView fragment, qsizetype i)
-{
-    const char16_t *f = fragment.utf16();
-    return (i > 0 && index.rowsWithPair(f[i - 1], f[i]).empty()) ||
-           (i + 1 < fragment.size() && index.rowsWithPair(f[i], f[i + 1]).empty());
-}
-
 struct Differences {
     qsizetype wrong = 0;
-    bool sideBySide = false; // two wrong characters next to each other
-    bool allUnknown = true;  // every wrong character forms a pair the bank does not know
-    // Whether the differences can be misread characters at all: a digit or a Latin letter differs
-    // in meaning (2018 and 2021, "W" and "C"), and two wrong characters side by side are a
-    // different word (参加 for 认为) unless the pair they form is unknown to the bank.
+    // Whether every difference can be a misread character: a look-alike of the bank's character
+    // that changes no number, negation or opposite (see Lookalikes). Any other replaced
+    // character makes another question (越大 for 越小, 四级 for 三级).
     bool plausible = true;
 };
 
-Differences differences(const BigramIndex &index, QStringView stretch, QStringView fragment)
+Differences differences(QStringView stretch, QStringView fragment)
 {
     Differences d;
-    bool previousWrong = false;
     for (qsizetype i = 0; i < fragment.size(); ++i) {
         const char16_t a = stretch[i].unicode();
         const char16_t b = fragment[i].unicode();
-        const bool wrong = a != b;
-        if (wrong) {
-            ++d.wrong;
-            d.allUnknown = d.allUnknown && formsUnknownPair(index, fragment, i);
-            if (wordCharacter(a) || wordCharacter(b))
-                d.plausible = false;
-            if (previousWrong) {
-                d.sideBySide = true;
-                if (!index.rowsWithPair(fragment[i - 1].unicode(), b).empty())
-                    d.plausible = false;
-            }
-        }
-        previousWrong = wrong;
+        if (a == b)
+            continue;
+        ++d.wrong;
+        d.plausible = d.plausible && Lookalikes::canBeMisread(a, b);
     }
     return d;
 }
@@ -110,7 +83,7 @@ struct Closest {
 // be an answer only if its first and last characters are right or the stretch begins or ends the
 // text there: a copy that runs on past a phrase the bank shares with it ("的国家秘密事项负" for
 // "的国家秘密事项应当") differs exactly at its edge, and is another question.
-Closest closest(const BigramIndex &index, QStringView text, QStringView fragment, qsizetype limit)
+Closest closest(QStringView text, QStringView fragment, qsizetype limit)
 {
     const qsizetype n = fragment.size();
     const char16_t *f = fragment.utf16();
@@ -131,7 +104,7 @@ Closest closest(const BigramIndex &index, QStringView text, QStringView fragment
         const bool headRight = t[start] == f[0] || start == 0;
         const bool tailRight = t[start + n - 1] == f[n - 1] || start == last;
         if (wrong < c.wrongKept && headRight && tailRight) {
-            const Differences d = differences(index, text.mid(start, n), fragment);
+            const Differences d = differences(text.mid(start, n), fragment);
             if (d.plausible)
                 c = {c.wrong, c.at, wrong, start, d};
         }
@@ -139,33 +112,33 @@ Closest closest(const BigramIndex &index, QStringView text, QStringView fragment
     return c;
 }
 
-// How many wrong characters a fragment of a given loose length may hold. Plainly: one per
-// kCharactersPerWrongOne, none side by side, in a fragment long enough to be told from the
-// phrases questions share; a whole question may be a little shorter, as no text runs on around
-// it. A whole question may hold the most wrong characters, side by side too, when every one of
-// them forms a pair the bank does not know: such a copy is misread, not reworded.
+// How many misread characters a fragment of a given loose length may hold: one per
+// kCharactersPerWrongOne, at most kMostWrongCharacters, in a fragment long enough to be told
+// from the phrases questions share. A whole question may be shorter, as no text runs on around
+// it.
 struct Allowance {
     qsizetype inside = 0;
     qsizetype whole = 0;
-    qsizetype wholeMisread = 0;
 
-    qsizetype most() const { return qMax(inside, qMax(whole, wholeMisread)); }
+    qsizetype most() const { return qMax(inside, whole); }
     bool accepts(const Differences &d, bool wholeText) const
     {
-        if (d.wrong <= (wholeText ? whole : inside) && !d.sideBySide)
-            return true;
-        return wholeText && d.allUnknown && d.wrong <= wholeMisread;
+        // A kind of stretch that is allowed no misread character is not compared at all: its
+        // exact copies are the loose pass's, anchored as that pass anchors them.
+        const qsizetype allowed = wholeText ? whole : inside;
+        return d.plausible && allowed > 0 && d.wrong <= allowed;
     }
 };
 
 Allowance allowanceFor(qsizetype n)
 {
     using M = LooseMatcher;
-    const qsizetype byLength = qMin(M::kMostWrongCharacters, n / M::kCharactersPerWrongOne);
+    const auto byLength = [n](qsizetype per) {
+        return qMin(M::kMostWrongCharacters, qMax<qsizetype>(1, n / per));
+    };
     Allowance a;
-    a.inside = n < M::kMinimumSimilarInside ? 0 : byLength;
-    a.whole = n < M::kMinimumSimilarWhole ? 0 : qMax<qsizetype>(1, byLength);
-    a.wholeMisread = n < M::kMinimumSimilarWhole ? 0 : M::kMostWrongCharacters;
+    a.inside = n < M::kMinimumSimilarInside ? 0 : byLength(M::kCharactersPerWrongOne);
+    a.whole = n < M::kMinimumSimilarWhole ? 0 : byLength(M::kCharactersPerWrongOneWhole);
     return a;
 }
 
@@ -183,8 +156,9 @@ LooseMatcher::Match LooseMatcher::findLast(QStringView fragment) const
         return {};
     if (const qsizetype row = findLastLoose(loose); row >= 0)
         return {row, Pass::Loose};
-    if (const qsizetype row = findSimilar(loose); row >= 0)
-        return {row, Pass::Similar};
+    QString stretch;
+    if (const qsizetype row = findSimilar(loose, &stretch); row >= 0)
+        return {row, Pass::Similar, loose, stretch};
     return {};
 }
 
@@ -200,7 +174,7 @@ qsizetype LooseMatcher::findLastLoose(QStringView looseFragment) const
     return m_index.findLast(looseFragment, anchor);
 }
 
-qsizetype LooseMatcher::findSimilar(QStringView looseFragment) const
+qsizetype LooseMatcher::findSimilar(QStringView looseFragment, QString *stretch) const
 {
     const qsizetype n = looseFragment.size();
     const Allowance allowance = allowanceFor(n);
@@ -233,7 +207,7 @@ qsizetype LooseMatcher::findSimilar(QStringView looseFragment) const
     Near best{limit + 1, {}};
     for (const quint32 row : candidates) {
         const QStringView text = m_index.text(row);
-        const Closest c = closest(m_index, text, looseFragment, limit);
+        const Closest c = closest(text, looseFragment, limit);
         if (c.wrong <= limit)
             near.push_back({c.wrong, text.mid(c.at, n)});
         if (c.wrongKept < best.wrong && allowance.accepts(c.kept, text.size() == n))
@@ -248,5 +222,7 @@ qsizetype LooseMatcher::findSimilar(QStringView looseFragment) const
             return -1;
     }
     // As in the other passes, the last row holding that stretch.
+    if (stretch)
+        *stretch = best.stretch.toString();
     return m_index.findLast(best.stretch);
 }

@@ -159,3 +159,17 @@ QString looseFragment(QStringView fragment, qsizetype stopAfter)
     }
     return loose;
 }
+
+QList<qsizetype> looseSourceIndexes(QStringView text)
+{
+    QList<qsizetype> sources;
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype width =
+            QChar::isHighSurrogate(text[i].unicode()) && i + 1 < text.size() ? 2 : 1;
+        const qsizetype units = looseText(text.mid(i, width)).size();
+        for (qsizetype k = 0; k < units; ++k)
+            sources.append(i);
+        i += width;
+    }
+    return sources;
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringView>
 
@@ -18,3 +19,8 @@ QString looseText(QStringView text);
 // fragment longer than every question cannot match, and a pasted book must not be normalised
 // whole on each keystroke. A negative stopAfter reads the whole fragment.
 QString looseFragment(QStringView fragment, qsizetype stopAfter = -1);
+
+// For each unit of looseText(text), the index in `text` of the character it comes from, so that
+// a place found in the loose form can be shown in the text as written. Each character is taken
+// alone, which is exact for all but combining sequences.
+QList<qsizetype> looseSourceIndexes(QStringView text);

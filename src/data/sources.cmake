@@ -16,4 +16,8 @@ set(QINGLAN_DATA_SOURCES
     data/BankSchema.cpp
     data/LooseText.cpp
     data/LooseMatcher.cpp
+    data/Lookalikes.cpp
+    data/LookalikeData.cpp
+    data/QuestionBlock.cpp
+    data/QuestionLookup.cpp
 )

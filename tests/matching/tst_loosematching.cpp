@@ -79,8 +79,10 @@ private slots:
         QTest::newRow("full-width Latin, other case") << "ＷＩＮＤＯＷＳ系统中,管理员账户" << 10;
         QTest::newRow("one wrong character") << "士壤污染防治法自2019年1月1日起施行" << 5;
         QTest::newRow("two wrong characters") << "士壤污染防治法自2019年1月1日起旋行。" << 5;
-        QTest::newRow("wrong character and other number")
-            << "5、涉密人员离岗离职实行脱密期管理，脱密期满前不得擅自出镜。" << 2;
+        QTest::newRow("misread character and other number")
+            << "5、涉密人员离岗离职实行脱蜜期管理，脱密期满前不得擅自出境。" << 2;
+        QTest::newRow("a word of another radical is another question (出镜 for 出境)")
+            << "5、涉密人员离岗离职实行脱密期管理，脱密期满前不得擅自出镜。" << -1;
 
         QTest::newRow("fewer than 4 loose characters") << "为(三级)" << -1;
         QTest::newRow("3 characters after the number") << "（12）、密级分" << -1;
@@ -97,8 +99,9 @@ private slots:
         QTest::newRow("wrong character between two questions")
             << "以下关于保密期限的说法正误的是" << -1;
         QTest::newRow("two misread characters in a short question") << "我囯的根本大法昰（）" << 11;
-        QTest::newRow("misread pair side by side, forming no known word")
-            << "我国的跟木大法是（ ）" << 11;
+        QTest::newRow("misread character in a short question") << "我国的根木大法是（ ）" << 11;
+        QTest::newRow("a character of another radical beside a misread one")
+            << "我国的跟木大法是（ ）" << -1;
         QTest::newRow("known words in a short question are another question")
             << "我国的保密大法是（ ）" << -1;
         QTest::newRow("short piece from inside a question") << "的密级分为（）" << -1;

@@ -315,7 +315,9 @@ int BankCommands::find(const QStringList &args)
         TDataModule1 module(file.absolutePath() + u'/');
         module.ADOConnection1->setFileName(file.absoluteFilePath());
         module.DataModuleCreate();
-        const std::optional<Question> found = module.ADOQuery1->findLast(line.positional[1]);
+        const LookupResult result = module.ADOQuery1->lookUp(line.positional[1]);
+        const std::optional<Question> found =
+            result.found() ? std::optional(module.ADOQuery1->row(result.row)) : std::nullopt;
         const bool shown = found && !found->subject.isEmpty();
 
         if (line.flags.contains(QStringLiteral("--json"))) {
@@ -328,6 +330,10 @@ int BankCommands::find(const QStringList &args)
             row.insert(QStringLiteral("题目内容"), found->text);
             row.insert(QStringLiteral("选项"), found->options);
             row.insert(QStringLiteral("标准答案"), found->answer);
+            // Which pass found the row, and whether it came from the stem of a copied block.
+            static const char *const kinds[] = {"exact", "loose", "similar"};
+            row.insert(QStringLiteral("match"), QString::fromLatin1(kinds[int(result.kind)]));
+            row.insert(QStringLiteral("block"), result.fromBlock);
             Console::out(QJsonDocument(row).toJson(QJsonDocument::Indented));
             return int(Ok);
         }
@@ -350,12 +356,14 @@ int BankCommands::find(const QStringList &args)
                 return "\x1b[31m";
             case 0xFF00FF:
                 return "\x1b[35m";
+            case 0x808080:
+                return "\x1b[90m";
             default:
                 return "\x1b[30m";
             }
         };
         const QList<AnswerLine> lines =
-            shown ? AnswerLines::forQuestion(*found) : AnswerLines::guidance();
+            shown ? AnswerLines::forResult(*found, result) : AnswerLines::guidance();
         for (const AnswerLine &line : lines)
             addLine(ansi(line.rgb), line.text);
         Console::out(out);

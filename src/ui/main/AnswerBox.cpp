@@ -31,6 +31,11 @@ void AnswerBox::showQuestion(QTextEdit *box, const Question &question)
     addLines(box, AnswerLines::forQuestion(question));
 }
 
+void AnswerBox::showResult(QTextEdit *box, const Question &question, const LookupResult &result)
+{
+    addLines(box, AnswerLines::forResult(question, result));
+}
+
 void AnswerBox::showGuidance(QTextEdit *box)
 {
     addLines(box, AnswerLines::guidance());

@@ -5,12 +5,15 @@
 
 class QTextEdit;
 struct Question;
+struct LookupResult;
 
 // Draws the answer box: each line in its own colour, added at the end of the box.
 namespace AnswerBox {
 
 void addLine(QTextEdit *box, const QColor &colour, const QString &text);
 void showQuestion(QTextEdit *box, const Question &question);
+// The four lines and, for a question not found as typed, the grey note of how it was found.
+void showResult(QTextEdit *box, const Question &question, const LookupResult &result);
 void showGuidance(QTextEdit *box);
 
 } // namespace AnswerBox

@@ -253,11 +253,14 @@ void TForm1::FindAnswer()
     QString text = Memo1->toPlainText();
     text.replace(u'\n', QStringLiteral("\r\n"));
     // The query runs before the box is cleared: a failure leaves the previous answer in place.
-    const std::optional<Question> found = DataModule1->ADOQuery1->findLast(text);
+    const LookupResult result = DataModule1->ADOQuery1->lookUp(text);
     RichEdit1->clear();
-    if (!found || found->subject.isEmpty())
+    if (!result.found())
         return;
-    AnswerBox::showQuestion(RichEdit1, *found);
+    const Question found = DataModule1->ADOQuery1->row(result.row);
+    if (found.subject.isEmpty())
+        return;
+    AnswerBox::showResult(RichEdit1, found, result);
 }
 
 void TForm1::FormShow(QObject *)

@@ -1,0 +1,8 @@
+#pragma once
+
+#include <QtGlobal>
+
+// The look-alike table written by tools/lookalikes: kLookalikePairCount pairs of UTF-16 units,
+// the smaller first, in ascending order.
+extern const char16_t kLookalikePairs[];
+extern const qsizetype kLookalikePairCount;
