@@ -14,6 +14,8 @@ constexpr qsizetype kMostRowsCompared = 64;
 // A stem shorter than this in loose form is no question: "3、是" must not find every question
 // holding 是.
 constexpr qsizetype kShortestStem = 4;
+// Room in a block for the page's number, labels, score and the options after the stem.
+constexpr qsizetype kBlockSlack = 4096;
 
 // Every row holding the fragment, last first, at most kMostRowsCompared.
 QList<qsizetype> rowsHolding(const BigramIndex &index, QStringView fragment, qsizetype last,
@@ -86,7 +88,10 @@ LookupResult QuestionLookup::run(const QuestionTable &table, const QString &frag
     if (result.found())
         return result;
 
-    const QuestionBlock block = QuestionBlock::read(fragment);
+    // The stem comes first in a block, so a paste far longer than any question is read only as
+    // far as a stem and its first options can reach: a pasted book is not parsed on each change.
+    const qsizetype reach = 2 * table.index().texts().maxLength() + kBlockSlack;
+    const QuestionBlock block = QuestionBlock::read(QStringView(fragment).left(reach));
     const QString &stem = block.stem();
     result.fromBlock = block.changed();
     if (result.fromBlock && looseText(stem).size() >= kShortestStem) {

@@ -49,7 +49,9 @@ const char kSynthHelp[] =
 const char kFindHelp[] =
     "Usage: qinglan-bank find FILE FRAGMENT [--json]\n"
     "Looks FRAGMENT up in the bank FILE the way the program does and prints what its answer box\n"
-    "would show (coloured on a terminal). --json prints the matching row, or null.\n";
+    "would show (coloured on a terminal). --json prints the matching row, or null, with\n"
+    "\"match\" (exact, loose or similar: the pass that found it) and \"block\" (whether the\n"
+    "question was taken out of a copied block).\n";
 
 int usage(const char *help, const QString &problem)
 {
