@@ -71,11 +71,27 @@ QString AnswerLines::matchNote(const Question &question, const LookupResult &res
            QStringLiteral("与题库原文不同，按形近字找到，【】内为题库原字：") + marked;
 }
 
-QList<AnswerLine> AnswerLines::forResult(const Question &question, const LookupResult &result)
+QString AnswerLines::matchesNote(const LookupResult &result, qsizetype position)
+{
+    if (result.matches <= 1)
+        return {};
+    const QString count = result.moreThanCounted()
+                              ? QString::number(LookupResult::kMostCounted) + QStringLiteral("多")
+                              : QString::number(result.matches);
+    return QStringLiteral("注：共有%1道题含有这段文字，这是第%2道，答案未必是你要的这道题，"
+                          "请多复制一些题目内容。Ctrl+↓ 下一道，Ctrl+↑ 上一道")
+        .arg(count)
+        .arg(position);
+}
+
+QList<AnswerLine> AnswerLines::forResult(const Question &question, const LookupResult &result,
+                                         qsizetype position)
 {
     QList<AnswerLine> lines = forQuestion(question);
     if (const QString note = matchNote(question, result); !note.isEmpty())
         lines.append({kGrey, note});
+    if (const QString note = matchesNote(result, position); !note.isEmpty())
+        lines.append({kGrey, note, QStringLiteral("  [下一道]")});
     return lines;
 }
 

@@ -19,6 +19,11 @@ Question BankQuery::row(qsizetype row) const
     return m_connection->table()->row(row);
 }
 
+qsizetype BankQuery::olderMatch(const LookupResult &result, qsizetype row) const
+{
+    return QuestionLookup::olderMatch(*m_connection->table(), result, row);
+}
+
 std::optional<Question> BankQuery::findLast(const QString &inputText)
 {
     const LookupResult found = lookUp(inputText);

@@ -20,6 +20,8 @@ public:
     LookupResult lookUp(const QString &inputText);
     // The row of a result, as read from the bank.
     Question row(qsizetype row) const;
+    // The next older row than `row` holding what the result's pass searched for; -1 for none.
+    qsizetype olderMatch(const LookupResult &result, qsizetype row) const;
 
 private:
     BankConnection *m_connection;

@@ -1,6 +1,7 @@
 #include "data/BigramIndex.h"
 
 #include <algorithm>
+#include <functional>
 #include <limits>
 
 namespace {
@@ -199,17 +200,6 @@ bool BigramIndex::postings(quint32 key, Postings *out) const
     return true;
 }
 
-qsizetype BigramIndex::findLastUnit(char16_t unit) const
-{
-    const auto first = std::lower_bound(m_keys.begin(), m_keys.end(), pairKey(unit, 0));
-    qsizetype best = -1;
-    for (auto it = first; it != m_keys.end() && (*it >> 16) == unit; ++it) {
-        const std::size_t at = std::size_t(it - m_keys.begin());
-        best = qMax(best, qsizetype(m_rows[m_starts[at + 1] - 1]));
-    }
-    return best;
-}
-
 bool BigramIndex::confirms(qsizetype row, QStringView fragment, Anchor anchor) const
 {
     if (m_texts.length(row) < fragment.size())
@@ -225,22 +215,30 @@ qsizetype BigramIndex::findLast(QStringView fragment, Anchor anchor) const
 
 qsizetype BigramIndex::findLastBefore(QStringView fragment, qsizetype before, Anchor anchor) const
 {
+    qsizetype found = -1;
+    walkRowsDown(fragment, before, anchor, [&](qsizetype row) {
+        found = row;
+        return false;
+    });
+    return found;
+}
+
+qsizetype BigramIndex::countRows(QStringView fragment, qsizetype limit, Anchor anchor) const
+{
+    qsizetype count = 0;
+    walkRowsDown(fragment, m_texts.size(), anchor, [&](qsizetype) { return ++count < limit; });
+    return count;
+}
+
+bool BigramIndex::walkRowsDown(QStringView fragment, qsizetype before, Anchor anchor,
+                               const std::function<bool(qsizetype)> &visit) const
+{
     const qsizetype n = fragment.size();
     before = qMin(before, m_texts.size());
     if (n == 0 || n > m_texts.maxLength() || before <= 0)
-        return -1;
-    if (before < m_texts.size() && n == 1) {
-        for (qsizetype row = before - 1; row >= 0; --row) {
-            if (confirms(row, fragment, anchor))
-                return row;
-        }
-        return -1;
-    }
-    if (n == 1) {
-        // The pair lists cannot tell where a unit stands; no caller anchors a single unit.
-        return anchor == Anchor::Anywhere ? findLastUnit(fragment.front().unicode())
-                                          : findLastByScan(fragment, anchor);
-    }
+        return true;
+    if (n == 1)
+        return walkUnitRowsDown(fragment.front().unicode(), before, anchor, visit);
 
     const char16_t *u = fragment.utf16();
     const qsizetype pairs = n - 1;
@@ -252,7 +250,7 @@ qsizetype BigramIndex::findLastBefore(QStringView fragment, qsizetype before, An
         const qsizetype i = looked == 1 ? 0 : s * (pairs - 1) / (looked - 1);
         Postings p;
         if (!postings(pairKey(u[i], u[i + 1]), &p))
-            return -1; // a pair that no row holds: nothing can match
+            return true; // a pair that no row holds: nothing can match
         lists.push_back(p);
     }
     std::sort(lists.begin(), lists.end(),
@@ -268,13 +266,13 @@ qsizetype BigramIndex::findLastBefore(QStringView fragment, qsizetype before, An
     for (;;) {
         end[0] = countAtMost(lists[0].rows, end[0], upper);
         if (end[0] == 0)
-            return -1;
+            return true;
         const quint32 candidate = lists[0].rows[end[0] - 1];
         bool inAll = true;
         for (std::size_t j = 1; j < k; ++j) {
             end[j] = countAtMost(lists[j].rows, end[j], candidate);
             if (end[j] == 0)
-                return -1;
+                return true;
             const quint32 found = lists[j].rows[end[j] - 1];
             if (found != candidate) {
                 upper = found;
@@ -284,12 +282,55 @@ qsizetype BigramIndex::findLastBefore(QStringView fragment, qsizetype before, An
         }
         if (!inAll)
             continue;
-        if (confirms(candidate, fragment, anchor))
-            return candidate;
+        if (confirms(candidate, fragment, anchor) && !visit(candidate))
+            return false;
         if (candidate == 0)
-            return -1;
+            return true;
         upper = candidate - 1;
     }
+}
+
+bool BigramIndex::walkUnitRowsDown(char16_t unit, qsizetype before, Anchor anchor,
+                                   const std::function<bool(qsizetype)> &visit) const
+{
+    // The rows holding a unit are the union of the lists of every pair it starts: merged from
+    // their tops through a heap, each row once, so that counting a common character stops
+    // after the first rows instead of reading every list.
+    const QStringView unitText(&unit, 1);
+    const auto first = std::lower_bound(m_keys.begin(), m_keys.end(), pairKey(unit, 0));
+    struct Cursor {
+        const quint32 *rows;
+        qsizetype end; // rows[0, end) are still to come
+    };
+    std::vector<Cursor> heap;
+    for (auto it = first; it != m_keys.end() && (*it >> 16) == unit; ++it) {
+        const std::size_t at = std::size_t(it - m_keys.begin());
+        const quint32 *rows = m_rows.data() + m_starts[at];
+        const qsizetype end =
+            countAtMost(rows, qsizetype(m_starts[at + 1] - m_starts[at]), quint32(before - 1));
+        if (end > 0)
+            heap.push_back({rows, end});
+    }
+    const auto lower = [](const Cursor &a, const Cursor &b) {
+        return a.rows[a.end - 1] < b.rows[b.end - 1];
+    };
+    std::make_heap(heap.begin(), heap.end(), lower);
+    qint64 last = -1;
+    while (!heap.empty()) {
+        std::pop_heap(heap.begin(), heap.end(), lower);
+        Cursor &top = heap.back();
+        const quint32 row = top.rows[--top.end];
+        if (top.end == 0)
+            heap.pop_back();
+        else
+            std::push_heap(heap.begin(), heap.end(), lower);
+        if (qint64(row) == last)
+            continue;
+        last = row;
+        if (confirms(row, unitText, anchor) && !visit(row))
+            return false;
+    }
+    return true;
 }
 
 qsizetype BigramIndex::findLastByScan(QStringView fragment, Anchor anchor) const

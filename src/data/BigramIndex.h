@@ -4,6 +4,7 @@
 
 #include <QStringView>
 
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -34,6 +35,10 @@ public:
     // row that holds the fragment, last first.
     qsizetype findLastBefore(QStringView fragment, qsizetype before,
                              Anchor anchor = Anchor::Anywhere) const;
+    // How many rows hold the fragment, counted from the last one down and no further than
+    // `limit`: a fragment that a thousand questions hold needs no exact count.
+    qsizetype countRows(QStringView fragment, qsizetype limit,
+                        Anchor anchor = Anchor::Anywhere) const;
     // The same answer by reading every row from the last one back; the reference for tests.
     qsizetype findLastByScan(QStringView fragment, Anchor anchor = Anchor::Anywhere) const;
 
@@ -48,7 +53,12 @@ private:
         qsizetype count;
     };
     bool postings(quint32 key, Postings *out) const;
-    qsizetype findLastUnit(char16_t unit) const;
+    // Calls visit for each row holding the fragment, below `before`, last first, until it
+    // returns false; false when it did.
+    bool walkRowsDown(QStringView fragment, qsizetype before, Anchor anchor,
+                      const std::function<bool(qsizetype)> &visit) const;
+    bool walkUnitRowsDown(char16_t unit, qsizetype before, Anchor anchor,
+                          const std::function<bool(qsizetype)> &visit) const;
     bool confirms(qsizetype row, QStringView fragment, Anchor anchor) const;
 
     PackedTexts m_texts;

@@ -41,8 +41,9 @@ qsizetype sharedOptions(const QStringList &looseOptions, const QString &rowOptio
 // The row the block's options point to among those holding its stem, last first; -1 when the
 // block's options belong to none of them.
 qsizetype chooseByOptions(const QuestionTable &table, const QList<qsizetype> &rows,
-                          const QStringList &options)
+                          const QStringList &options, bool *chose)
 {
+    *chose = false;
     if (rows.isEmpty())
         return -1;
     // 正确 / 错误 and the like are how pages show any true-or-false question, whatever the bank
@@ -61,6 +62,7 @@ qsizetype chooseByOptions(const QuestionTable &table, const QList<qsizetype> &ro
     }
     if (looseOptions.isEmpty())
         return rows.front();
+    *chose = true;
     qsizetype best = -1;
     qsizetype bestShared = -1;
     for (const qsizetype row : rows) {
@@ -77,16 +79,42 @@ qsizetype chooseByOptions(const QuestionTable &table, const QList<qsizetype> &ro
     return best;
 }
 
+// The count, and what to step through, for the pass that found the row.
+void setMatches(const BigramIndex &index, const QString &key, BigramIndex::Anchor anchor,
+                bool loose, LookupResult *result, bool optionsChose = false)
+{
+    if (optionsChose) {
+        result->matches = 1;
+        return;
+    }
+    result->matches = index.countRows(key, LookupResult::kMostCounted + 1, anchor);
+    result->key = key;
+    result->keyIsLoose = loose;
+    result->anchor = anchor;
+}
+
 } // namespace
+
+qsizetype QuestionLookup::olderMatch(const QuestionTable &table, const LookupResult &result,
+                                     qsizetype row)
+{
+    if (result.key.isEmpty() || row <= 0)
+        return -1;
+    const BigramIndex &index = result.keyIsLoose ? table.looseMatcher().index() : table.index();
+    return index.findLastBefore(result.key, row, result.anchor);
+}
 
 LookupResult QuestionLookup::run(const QuestionTable &table, const QString &fragment)
 {
     LookupResult result;
     if (fragment.isEmpty())
         return result;
-    result.row = table.findLastRow(fragment);
-    if (result.found())
+    const QString folded = foldText(fragment);
+    result.row = table.index().findLast(folded);
+    if (result.found()) {
+        setMatches(table.index(), folded, BigramIndex::Anchor::Anywhere, false, &result);
         return result;
+    }
 
     // The stem comes first in a block, so a paste far longer than any question is read only as
     // far as a stem and its first options can reach: a pasted book is not parsed on each change.
@@ -95,11 +123,15 @@ LookupResult QuestionLookup::run(const QuestionTable &table, const QString &frag
     const QString &stem = block.stem();
     result.fromBlock = block.changed();
     if (result.fromBlock && looseText(stem).size() >= kShortestStem) {
-        const QString folded = foldText(stem);
-        const qsizetype last = table.index().findLast(folded);
+        const QString foldedStem = foldText(stem);
+        const qsizetype last = table.index().findLast(foldedStem);
         if (last >= 0) {
-            result.row =
-                chooseByOptions(table, rowsHolding(table.index(), folded, last), block.options());
+            bool chose = false;
+            result.row = chooseByOptions(table, rowsHolding(table.index(), foldedStem, last),
+                                         block.options(), &chose);
+            if (result.found())
+                setMatches(table.index(), foldedStem, BigramIndex::Anchor::Anywhere, false, &result,
+                           chose);
             return result;
         }
     }
@@ -114,8 +146,11 @@ LookupResult QuestionLookup::run(const QuestionTable &table, const QString &frag
     const auto anchor = held.size() < LooseMatcher::kMinimumAnywhere
                             ? BigramIndex::Anchor::Start
                             : BigramIndex::Anchor::Anywhere;
-    result.row =
-        chooseByOptions(table, rowsHolding(matcher.index(), held, m.row, anchor), block.options());
+    bool chose = false;
+    result.row = chooseByOptions(table, rowsHolding(matcher.index(), held, m.row, anchor),
+                                 block.options(), &chose);
+    if (result.found())
+        setMatches(matcher.index(), held, anchor, true, &result, chose);
     result.kind = m.pass == LooseMatcher::Pass::Similar ? LookupResult::Kind::Similar
                                                         : LookupResult::Kind::Loose;
     result.copied = m.copied;

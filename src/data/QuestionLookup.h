@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/BigramIndex.h"
+
 #include <QString>
 
 class QuestionTable;
@@ -17,7 +19,19 @@ struct LookupResult {
     QString copied;
     QString stretch;
 
+    // How many questions hold what the finding pass searched for, counted no further than
+    // kMostCounted + 1 (shown as "1000+"): more than one tells the user to copy more. 1 when
+    // the block's options chose among them.
+    qsizetype matches = 0;
+    // What that pass searched for, and in which texts, to step to the other questions.
+    QString key;
+    bool keyIsLoose = false;
+    BigramIndex::Anchor anchor = BigramIndex::Anchor::Anywhere;
+
+    static constexpr qsizetype kMostCounted = 1000;
+
     bool found() const { return row >= 0; }
+    bool moreThanCounted() const { return matches > kMostCounted; }
 };
 
 // The whole lookup of one fragment: the text as typed first; when no question holds it, the
@@ -28,5 +42,8 @@ struct LookupResult {
 namespace QuestionLookup {
 
 LookupResult run(const QuestionTable &table, const QString &fragment);
+// The next older question than `row` that holds what the result's pass searched for; -1 when
+// there is none or the options had chosen.
+qsizetype olderMatch(const QuestionTable &table, const LookupResult &result, qsizetype row);
 
 } // namespace QuestionLookup

@@ -83,6 +83,19 @@ private slots:
             QCOMPARE(index.findLast(fragment), expected);
             QCOMPARE(index.findLast(fragment, BigramIndex::Anchor::Start),
                      index.findLastByScan(fragment, BigramIndex::Anchor::Start));
+            // Counting and walking down from a row agree with a scan too.
+            qsizetype holding = 0, belowLast = -1;
+            for (qsizetype row = 0; row < index.size() && !fragment.isEmpty(); ++row) {
+                if (index.text(row).contains(fragment)) {
+                    ++holding;
+                    if (row < expected)
+                        belowLast = row;
+                }
+            }
+            QCOMPARE(index.countRows(fragment, 1000), qMin<qsizetype>(holding, 1000));
+            QCOMPARE(index.countRows(fragment, 2), qMin<qsizetype>(holding, 2));
+            if (expected >= 0)
+                QCOMPARE(index.findLastBefore(fragment, expected), belowLast);
         }
         QVERIFY(found > 0);
     }

@@ -24,6 +24,7 @@ MEMO = (8 + 316, 127 + 43)  # a point inside the input box
 CHECKBOX1 = (213 + 8, 70 + 6 + 8)
 CHECKBOX2 = (330 + 8, 70 + 6 + 8)
 BUTTON5 = (562 + 37, 70 + 3 + 12)
+CHECKBOX4 = (3 + 552 + 8, 108 + 1 + 8)  # 复制即查, in GroupBox1's caption row
 ANSWER_BOX = (8, 243, 632 - 20, 146)  # x, y, w, h without the scroll bar
 
 failures = []
@@ -272,6 +273,30 @@ def main():
         clip.kill()
         click_client(wid, CHECKBOX2)  # off again
 
+        # 4b. Copy to answer: off, a copy elsewhere changes nothing; on, it is looked up at once.
+        def copy_elsewhere(text):
+            proc = subprocess.Popen(["xclip", "-selection", "clipboard", "-loops", "3"],
+                                    stdin=subprocess.PIPE)
+            proc.stdin.write(text.encode())
+            proc.stdin.close()
+            time.sleep(1.0)
+            return proc
+        click_client(wid, MEMO)
+        run("xdotool", "type", "--delay", "60", "zzqx这句话不在题库里")
+        time.sleep(0.8)
+        clip = copy_elsewhere(args.question)
+        rows = colour_rows(session, wid, "copy-option-off")
+        check(rows[:3] == ["blue", "fuchsia", "red"],
+              f"with 复制即查 off a copy changes nothing (rows: {rows})")
+        clip.kill()
+        click_client(wid, CHECKBOX4)
+        clip = copy_elsewhere(args.question)
+        rows = colour_rows(session, wid, "copy-option-on")
+        check(rows[:3] == ["blue", "black", "red"],
+              f"with 复制即查 on a copy elsewhere shows its answer with no click (rows: {rows})")
+        clip.kill()
+        click_client(wid, CHECKBOX4)  # off again
+
         # 5. Unticking keep-on-top clears ABOVE at once without moving; the contact dialog.
         before, _ = geometry(wid)
         click_client(wid, CHECKBOX1)
@@ -323,7 +348,7 @@ def main():
         check(time.time() - started >= 0.5, "the exit takes the half-second wait")
         check(not os.path.exists(bank_path), "question.slg is gone after the last copy exits")
         config = read(os.path.join(folder, "Config.ini"))
-        check(config == b"[Config]\r\nSetHomePage=1\r\nSetTop=0\r\n",
+        check(config == b"[Config]\r\nSetHomePage=1\r\nSetTop=0\r\nWatchClipboard=0\r\n",
               f"Config.ini holds the boxes as they stood ({config!r})")
 
         third, wid3 = start_program(folder, program_name)

@@ -34,6 +34,9 @@ private slots:
     void releaseOutsideDoesNothing();
     void pasteWithoutClipboardTextRunsNoLookup();
     void checkBox2KeepsTopmostOfCheckBox1();
+    void severalMatchesAreCountedAndStepped();
+    void uniqueMatchShowsNoCount();
+    void watchClipboardIsStoredAfterSetTop();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -76,6 +79,7 @@ void TestMainWindow::layout_data()
     QTest::newRow("CheckBox1") << "CheckBox1" << QRect(213, 6, 107, 17);
     QTest::newRow("CheckBox2") << "CheckBox2" << QRect(330, 6, 107, 17);
     QTest::newRow("Button5") << "Button5" << QRect(562, 3, 75, 25);
+    QTest::newRow("CheckBox4, in GroupBox1's caption row") << "CheckBox4" << QRect(552, 1, 84, 17);
 }
 
 void TestMainWindow::layout()
@@ -87,7 +91,8 @@ void TestMainWindow::layout()
         {"GroupBox2", m_form->GroupBox2},       {"RichEdit1", m_form->RichEdit1},
         {"PageControl2", m_form->PageControl2}, {"Panel1", m_form->Panel1},
         {"CheckBox3", m_form->CheckBox3},       {"CheckBox1", m_form->CheckBox1},
-        {"CheckBox2", m_form->CheckBox2},       {"Button5", m_form->Button5}};
+        {"CheckBox2", m_form->CheckBox2},       {"Button5", m_form->Button5},
+        {"CheckBox4", m_form->CheckBox4}};
     QCOMPARE(controls.value(control)->geometry(), geometry);
     QCOMPARE(m_form->size(), QSize(648, 397));
     QCOMPARE(m_form->minimumSize(), m_form->maximumSize());
@@ -206,6 +211,78 @@ void TestMainWindow::checkBox2KeepsTopmostOfCheckBox1()
     m_form->CheckBox1->setChecked(true);
     QTest::mouseClick(m_form->CheckBox2, Qt::LeftButton);
     QVERIFY(m_form->isTopmost());
+}
+
+namespace {
+
+QString lineStartingWith(const QTextEdit *box, const QString &label)
+{
+    for (const QString &line : box->toPlainText().split(u'\n'))
+        if (line.startsWith(label))
+            return line;
+    return {};
+}
+
+} // namespace
+
+// "国家秘密" stands in 10 questions of the demo bank: the box says so, and Ctrl+Down walks
+// through the other nine, each once, Ctrl+Up walks back.
+void TestMainWindow::severalMatchesAreCountedAndStepped()
+{
+    m_form->Memo1->setPlainText(QStringLiteral("国家秘密"));
+    const QString first = lineStartingWith(m_form->RichEdit1, QStringLiteral("题目内容:"));
+    QVERIFY(first.contains(QStringLiteral("国家秘密")));
+    QVERIFY(lineStartingWith(m_form->RichEdit1, QStringLiteral("注：共有10道题"))
+                .contains(QStringLiteral("这是第1道")));
+
+    QStringList seen{first};
+    for (int step = 2; step <= 10; ++step) {
+        QTest::keyClick(m_form->Memo1, Qt::Key_Down, Qt::ControlModifier);
+        const QString shown = lineStartingWith(m_form->RichEdit1, QStringLiteral("题目内容:"));
+        QVERIFY2(shown.contains(QStringLiteral("国家秘密")), qPrintable(shown));
+        QVERIFY2(!seen.contains(shown), qPrintable(shown));
+        seen << shown;
+        QVERIFY(lineStartingWith(m_form->RichEdit1, QStringLiteral("注：共有10道题"))
+                    .contains(QStringLiteral("这是第%1道").arg(step)));
+    }
+    // Past the oldest nothing changes; back up to the newest.
+    QTest::keyClick(m_form->Memo1, Qt::Key_Down, Qt::ControlModifier);
+    QCOMPARE(lineStartingWith(m_form->RichEdit1, QStringLiteral("题目内容:")), seen.last());
+    for (int step = 9; step >= 1; --step) {
+        QTest::keyClick(m_form->RichEdit1, Qt::Key_Up, Qt::ControlModifier);
+        QCOMPARE(lineStartingWith(m_form->RichEdit1, QStringLiteral("题目内容:")), seen[step - 1]);
+    }
+    // The keys did not reach the input box.
+    QCOMPARE(m_form->Memo1->toPlainText(), QStringLiteral("国家秘密"));
+    QVERIFY(m_errors.isEmpty());
+}
+
+void TestMainWindow::uniqueMatchShowsNoCount()
+{
+    m_form->Memo1->setPlainText(QStringLiteral("国家秘密的密级分为(  )三级。"));
+    QCOMPARE(m_form->RichEdit1->toPlainText().split(u'\n', Qt::SkipEmptyParts).size(), 4);
+    QTest::keyClick(m_form->Memo1, Qt::Key_Down, Qt::ControlModifier);
+    QCOMPARE(m_form->RichEdit1->toPlainText().split(u'\n', Qt::SkipEmptyParts).size(), 4);
+}
+
+// 复制即查 is off at first start, written at exit after SetTop, and read back at the next start.
+void TestMainWindow::watchClipboardIsStoredAfterSetTop()
+{
+    QVERIFY(!m_form->CheckBox4->isChecked());
+    m_form->CheckBox4->setChecked(true);
+    const QString folder = m_form->AppPath;
+    m_dataModule.reset();
+    m_form.reset();
+    QFile config(folder + QStringLiteral("Config.ini"));
+    QVERIFY(config.open(QIODevice::ReadOnly));
+    QCOMPARE(config.readAll(),
+             QByteArray("[Config]\r\nSetHomePage=1\r\nSetTop=1\r\nWatchClipboard=1\r\n"));
+    config.close();
+
+    m_form = std::make_unique<TForm1>(folder);
+    m_form->setExitWait(0);
+    QVERIFY(m_form->CheckBox4->isChecked());
+    QVERIFY(m_errors.isEmpty());
 }
 
 QTEST_MAIN(TestMainWindow)

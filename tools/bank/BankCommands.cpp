@@ -50,8 +50,9 @@ const char kFindHelp[] =
     "Usage: qinglan-bank find FILE FRAGMENT [--json]\n"
     "Looks FRAGMENT up in the bank FILE the way the program does and prints what its answer box\n"
     "would show (coloured on a terminal). --json prints the matching row, or null, with\n"
-    "\"match\" (exact, loose or similar: the pass that found it) and \"block\" (whether the\n"
-    "question was taken out of a copied block).\n";
+    "\"match\" (exact, loose or similar: the pass that found it), \"block\" (whether the\n"
+    "question was taken out of a copied block) and \"matches\" (how many questions hold the\n"
+    "text, \"1000+\" past a thousand).\n";
 
 int usage(const char *help, const QString &problem)
 {
@@ -336,6 +337,11 @@ int BankCommands::find(const QStringList &args)
             static const char *const kinds[] = {"exact", "loose", "similar"};
             row.insert(QStringLiteral("match"), QString::fromLatin1(kinds[int(result.kind)]));
             row.insert(QStringLiteral("block"), result.fromBlock);
+            // How many questions hold the text in that pass; past the count, "1000+".
+            row.insert(QStringLiteral("matches"),
+                       result.moreThanCounted()
+                           ? QJsonValue(QString::number(LookupResult::kMostCounted) + u'+')
+                           : QJsonValue(qint64(result.matches)));
             Console::out(QJsonDocument(row).toJson(QJsonDocument::Indented));
             return int(Ok);
         }

@@ -11,10 +11,13 @@
 #include "ui/about/TForm2.h"
 #include "ui/main/AnswerBox.h"
 #include "ui/main/BannerStrip.h"
+#include "ui/main/ClipboardWatcher.h"
+#include "ui/main/MatchStepper.h"
 #include "ui/main/MemoBox.h"
 #include "ui/main/UsageText.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -69,6 +72,12 @@ void TForm1::buildControls()
 
     GroupBox1 = new QGroupBox(QStringLiteral("输入问题区域"), this);
     GroupBox1->setGeometry(3, 108, 642, 110);
+    // In the free space at the right of the group box's caption row, so that no control of the
+    // window moves.
+    CheckBox4 = new QCheckBox(QStringLiteral("复制即查"), GroupBox1);
+    CheckBox4->setGeometry(552, 1, 84, 17);
+    CheckBox4->setAutoFillBackground(true);
+    CheckBox4->setChecked(false);
     Memo1 = new MemoBox(GroupBox1);
     Memo1->setGeometry(5, 19, 632, 86);
     Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
@@ -119,6 +128,7 @@ void TForm1::buildControls()
     setTabOrder(CheckBox3, CheckBox1);
     setTabOrder(CheckBox1, CheckBox2);
     setTabOrder(CheckBox2, Button5);
+    setTabOrder(Button5, CheckBox4);
     Memo1->setFocus();
 }
 
@@ -130,6 +140,17 @@ void TForm1::connectHandlers()
             [this] { ErrorGuard::run([this] { CheckBox1Click(CheckBox1); }); });
     connect(CheckBox2, &QCheckBox::toggled, this,
             [this] { ErrorGuard::run([this] { CheckBox1Click(CheckBox2); }); });
+    connect(CheckBox4, &QCheckBox::toggled, this,
+            [this] { ErrorGuard::run([this] { CheckBox4Click(CheckBox4); }); });
+    m_clipboardWatcher = new ClipboardWatcher(QGuiApplication::clipboard(), this);
+    // The copied text replaces the box's whole text, so the change handler looks it up at once.
+    connect(m_clipboardWatcher, &ClipboardWatcher::copiedText, this,
+            [this](const QString &text) { Memo1->setPlainText(text); });
+    m_matchStepper = new MatchStepper(Memo1, RichEdit1, this);
+    connect(m_matchStepper, &MatchStepper::older, this,
+            [this] { ErrorGuard::run([this] { stepMatches(true); }); });
+    connect(m_matchStepper, &MatchStepper::newer, this,
+            [this] { ErrorGuard::run([this] { stepMatches(false); }); });
     connect(Button5, &QPushButton::clicked, this,
             [this] { ErrorGuard::run([this] { Button5Click(Button5); }); });
     connect(Memo1, &QPlainTextEdit::textChanged, this,
@@ -163,6 +184,8 @@ void TForm1::FormCreate(QObject *)
         ConfigIni->ReadBool(QStringLiteral("Config"), QStringLiteral("SetHomePage"), true));
     CheckBox1->setChecked(
         ConfigIni->ReadBool(QStringLiteral("Config"), QStringLiteral("SetTop"), true));
+    CheckBox4->setChecked(
+        ConfigIni->ReadBool(QStringLiteral("Config"), QStringLiteral("WatchClipboard"), false));
 }
 
 void TForm1::FormDestroy(QObject *)
@@ -172,6 +195,8 @@ void TForm1::FormDestroy(QObject *)
                          CheckBox3->isChecked());
     ConfigIni->WriteBool(QStringLiteral("Config"), QStringLiteral("SetTop"),
                          CheckBox1->isChecked());
+    ConfigIni->WriteBool(QStringLiteral("Config"), QStringLiteral("WatchClipboard"),
+                         CheckBox4->isChecked());
     // An error here ends the destroy handler: no release of the settings, no wait.
     if (CheckBox3->isChecked())
         runHomePageStep(m_startPageStore);
@@ -227,6 +252,11 @@ void TForm1::CheckBox1Click(QObject *)
     setTopmost(CheckBox1->isChecked());
 }
 
+void TForm1::CheckBox4Click(QObject *)
+{
+    m_clipboardWatcher->setEnabled(CheckBox4->isChecked());
+}
+
 void TForm1::Button5Click(QObject *)
 {
     setTopmost(false);
@@ -255,12 +285,41 @@ void TForm1::FindAnswer()
     // The query runs before the box is cleared: a failure leaves the previous answer in place.
     const LookupResult result = DataModule1->ADOQuery1->lookUp(text);
     RichEdit1->clear();
-    if (!result.found())
-        return;
-    const Question found = DataModule1->ADOQuery1->row(result.row);
+    m_result = result;
+    m_shownRow = result.row;
+    m_newerRows.clear();
+    if (result.found())
+        showShownRow();
+}
+
+void TForm1::showShownRow()
+{
+    const Question found = DataModule1->ADOQuery1->row(m_shownRow);
     if (found.subject.isEmpty())
         return;
-    AnswerBox::showResult(RichEdit1, found, result);
+    AnswerBox::showResult(RichEdit1, found, m_result, m_newerRows.size() + 1);
+}
+
+void TForm1::stepMatches(bool older)
+{
+    if (!m_result.found() || m_result.matches <= 1)
+        return;
+    qsizetype next = -1;
+    if (older) {
+        next = DataModule1->ADOQuery1->olderMatch(m_result, m_shownRow);
+        if (next < 0)
+            return;
+        m_newerRows.append(m_shownRow);
+    } else {
+        if (m_newerRows.isEmpty())
+            return;
+        next = m_newerRows.takeLast();
+    }
+    m_shownRow = next;
+    RichEdit1->clear();
+    showShownRow();
+    if (RichEdit1->document()->isEmpty())
+        AnswerBox::showGuidance(RichEdit1);
 }
 
 void TForm1::FormShow(QObject *)

@@ -1,10 +1,14 @@
 #pragma once
 
+#include "data/QuestionLookup.h"
+
 #include <QWidget>
 #include <memory>
 
 class BannerStrip;
 class IniFile;
+class ClipboardWatcher;
+class MatchStepper;
 class QCheckBox;
 class QFrame;
 class QGroupBox;
@@ -43,6 +47,7 @@ public:
     void CheckBox1Click(QObject *Sender);
     void Memo1Change(QObject *Sender);
     void Memo1Click(QObject *Sender);
+    void CheckBox4Click(QObject *Sender);
     void Timer1Timer(QObject *Sender);
     void WebBrowser1DocumentComplete(QObject *Sender);
     void Image4Click(QObject *Sender);
@@ -58,6 +63,7 @@ public:
     QCheckBox *CheckBox3;
     QCheckBox *CheckBox1;
     QCheckBox *CheckBox2;
+    QCheckBox *CheckBox4; // 复制即查: look up whatever is copied elsewhere
     QLabel *Label1;
     QPushButton *Button5;
 
@@ -75,8 +81,17 @@ private:
     void setTopmost(bool topmost);
     void centreOnDesktop();
     void FindAnswer();
+    // The question the answer box shows among those holding the same text: the last one first,
+    // older ones with Ctrl+Down, back with Ctrl+Up.
+    void showShownRow();
+    void stepMatches(bool older);
 
     QString m_programFolder;
     int m_exitWaitMs = 500;
     StartPageStore *m_startPageStore = nullptr;
+    ClipboardWatcher *m_clipboardWatcher = nullptr;
+    MatchStepper *m_matchStepper = nullptr;
+    LookupResult m_result;
+    qsizetype m_shownRow = -1;
+    QList<qsizetype> m_newerRows; // rows shown before, to go back to with Ctrl+Up
 };

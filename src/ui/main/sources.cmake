@@ -3,6 +3,8 @@ set(QINGLAN_UI_MAIN_SOURCES
     ui/main/MemoBox.cpp
     ui/main/UsageText.cpp
     ui/main/AnswerBox.cpp
+    ui/main/ClipboardWatcher.cpp
+    ui/main/MatchStepper.cpp
     ui/main/BannerStrip.cpp
     ui/main/SiteProbe.cpp
     ui/main/BodyRestyle.cpp
