@@ -27,7 +27,16 @@
 
 namespace {
 
-enum class Copy { LooseCopy, MisreadCopy, MisreadPiece, AbsentQuestion, AbsentPiece, Paste, Block };
+enum class Copy {
+    LooseCopy,
+    MisreadCopy,
+    MisreadPiece,
+    AbsentQuestion,
+    AbsentPiece,
+    Paste,
+    Block,
+    CommonPiece
+};
 
 const char *copyName(Copy c)
 {
