@@ -105,15 +105,12 @@ bool needsNormalising(QStringView text)
 
 } // namespace
 
-QString looseText(QStringView text)
-{
-    if (!needsNormalising(text))
-        return looseOfNormalised(text);
-    const QString normalised = text.toString().normalized(QString::NormalizationForm_KC);
-    return looseOfNormalised(normalised);
-}
-
 namespace {
+
+constexpr qsizetype kPart = 4096;
+// Units looked at past a part's end for a place to cut it.
+constexpr qsizetype kMostUncut = 64;
+constexpr qsizetype kLongestMarks = 30;
 
 // NFKC of a concatenation is the concatenation of the parts' NFKC when each cut lies before an
 // ASCII character or a CJK ideograph: neither decomposes, composes with what precedes it, or
@@ -124,6 +121,37 @@ bool safeCutBefore(QChar c)
     return u < 0x80 || (u >= 0x4E00 && u <= 0x9FFF);
 }
 
+// Nearly as safe: any other starter but the conjoining jamo of Hangul, which compose with what
+// precedes them.
+bool starter(QChar c)
+{
+    const char16_t u = c.unicode();
+    return !c.isLowSurrogate() && QChar::combiningClass(u) == 0 && !(u >= 0x1100 && u <= 0x11FF);
+}
+
+// Where the part of `text` that begins at `at` ends: about kPart units on, at a cut that keeps
+// NFKC exact. Without such a cut near there, before another starter, or kMostUncut units further
+// whatever stands there. And a run of more than kLongestMarks combining marks is cut inside
+// (as the stream-safe text format of Unicode does): the normaliser sorts a run in time that
+// grows with the square of its length, and no real question holds such a run.
+qsizetype partEnd(QStringView text, qsizetype at)
+{
+    const qsizetype target = std::min(at + kPart, text.size());
+    qsizetype marks = 0;
+    for (qsizetype i = at; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (i > at && !c.isLowSurrogate()) {
+            if (i >= target && safeCutBefore(c))
+                return i;
+            if ((i >= target + kMostUncut && starter(c)) || i >= target + 2 * kMostUncut ||
+                marks >= kLongestMarks)
+                return i;
+        }
+        marks = QChar::combiningClass(c.unicode()) != 0 ? marks + 1 : 0;
+    }
+    return text.size();
+}
+
 QString normalisedPart(QStringView part)
 {
     return needsNormalising(part) ? part.toString().normalized(QString::NormalizationForm_KC)
@@ -131,6 +159,19 @@ QString normalisedPart(QStringView part)
 }
 
 } // namespace
+
+QString looseText(QStringView text)
+{
+    if (!needsNormalising(text))
+        return looseOfNormalised(text);
+    QString loose;
+    for (qsizetype at = 0; at < text.size();) {
+        const qsizetype end = partEnd(text, at);
+        loose += looseOfNormalised(normalisedPart(text.mid(at, end - at)));
+        at = end;
+    }
+    return loose;
+}
 
 QString looseFragment(QStringView fragment, qsizetype stopAfter)
 {
@@ -141,13 +182,10 @@ QString looseFragment(QStringView fragment, qsizetype stopAfter)
                        "|[(（\\[［【〔〖<]\\s*[0-9]+\\s*[)）\\]］】〕〗>]" // (12) [12] 【12】
                        "|[0-9]+(?=\\s*[、.．:：,，)）])"                   // 12、 12.
                        ")\\s*[、.．:：,，]?"));
-    constexpr qsizetype kPart = 4096;
     QString loose;
     qsizetype at = 0;
     while (at < fragment.size() && (stopAfter < 0 || loose.size() <= stopAfter)) {
-        qsizetype end = std::min(at + kPart, fragment.size());
-        while (end < fragment.size() && !safeCutBefore(fragment[end]))
-            ++end;
+        const qsizetype end = partEnd(fragment, at);
         const QString normalised = normalisedPart(fragment.mid(at, end - at));
         qsizetype skip = 0;
         if (at == 0) {
