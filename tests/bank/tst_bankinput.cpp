@@ -211,7 +211,9 @@ void TestBankInput::find_data()
     QTest::newRow("last of several wins")
         << u"题的内容"_qs
         << QStringList{u"科目：保密"_qs, u"题目内容:第二题的内容"_qs, u"选项:"_qs,
-                       u"标准答案:正确"_qs};
+                       u"标准答案:正确"_qs,
+                       u"注：共有2道题含有这段文字，这是第1道，答案未必是你要的这道题，"
+                       u"请多复制一些题目内容。Ctrl+↓ 下一道，Ctrl+↑ 上一道"_qs};
     QTest::newRow("nothing matches") << u"没有这样的题"_qs << guidance;
     QTest::newRow("empty subject shows guidance") << u"无科目"_qs << guidance;
 }

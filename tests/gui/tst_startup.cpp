@@ -83,7 +83,8 @@ void TestStartup::freshStartUnpacksAndExitCleansUp()
     app.shutdown();
     QVERIFY(exit.elapsed() >= 500);
     QVERIFY(!QFile::exists(path("question.slg")));
-    QCOMPARE(readAll(path("Config.ini")), QByteArray("[Config]\r\nSetHomePage=1\r\nSetTop=1\r\n"));
+    QCOMPARE(readAll(path("Config.ini")),
+             QByteArray("[Config]\r\nSetHomePage=1\r\nSetTop=1\r\nWatchClipboard=0\r\n"));
 }
 
 void TestStartup::storedOptionsRestored_data()
@@ -124,7 +125,8 @@ void TestStartup::presentBankSkipsUnpackAndRestore()
         QVERIFY(form.isTopmost());
     }
     // The layout states are written back, replacing the stored "0"s.
-    QCOMPARE(readAll(path("Config.ini")), QByteArray("[Config]\r\nSetHomePage=1\r\nSetTop=1\r\n"));
+    QCOMPARE(readAll(path("Config.ini")),
+             QByteArray("[Config]\r\nSetHomePage=1\r\nSetTop=1\r\nWatchClipboard=0\r\n"));
     QVERIFY(!QFile::exists(path("question.slg")));
 }
 

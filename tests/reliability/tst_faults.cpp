@@ -310,7 +310,8 @@ void TestFaults::twoCopiesInOneFolder()
     second.reset();
     QVERIFY(takeErrors().isEmpty());
     QVERIFY(!QFile::exists(bank));
-    QCOMPARE(readAll(config), QByteArray("[Config]\r\nSetHomePage=1\r\nSetTop=0\r\n"));
+    QCOMPARE(readAll(config),
+             QByteArray("[Config]\r\nSetHomePage=1\r\nSetTop=0\r\nWatchClipboard=0\r\n"));
 }
 
 QTEST_MAIN(TestFaults)
