@@ -5,13 +5,26 @@
 #include "data/LookupFragment.h"
 #include "data/QuestionTable.h"
 
-LookupResult BankQuery::lookUp(const QString &inputText)
+const QuestionTable &BankQuery::table()
 {
     if (!m_connection->Connected())
         m_connection->Open();
     if (!m_connection->table())
         throw AppError(m_connection->schemaError());
-    return QuestionLookup::run(*m_connection->table(), lookupFragment(inputText));
+    return *m_connection->table();
+}
+
+LookupResult BankQuery::lookUp(const QString &inputText)
+{
+    const QuestionTable &questions = table();
+    if (inputText.size() > QuestionLookup::longestInput(questions))
+        return {};
+    return QuestionLookup::run(questions, lookupFragment(inputText));
+}
+
+qsizetype BankQuery::longestInput()
+{
+    return QuestionLookup::longestInput(table());
 }
 
 Question BankQuery::row(qsizetype row) const

@@ -6,6 +6,7 @@
 #include <optional>
 
 class BankConnection;
+class QuestionTable;
 
 // ADOQuery1: finds the last question, in storage order, whose text holds the fragment.
 class BankQuery {
@@ -18,11 +19,16 @@ public:
     std::optional<Question> findLast(const QString &inputText);
     // The same lookup, saying how the row was found (see QuestionLookup).
     LookupResult lookUp(const QString &inputText);
+    // How long an input the lookup reads at most (see QuestionLookup::longestInput); opens the
+    // connection as lookUp does.
+    qsizetype longestInput();
     // The row of a result, as read from the bank.
     Question row(qsizetype row) const;
     // The next older row than `row` holding what the result's pass searched for; -1 for none.
     qsizetype olderMatch(const LookupResult &result, qsizetype row) const;
 
 private:
+    const QuestionTable &table();
+
     BankConnection *m_connection;
 };

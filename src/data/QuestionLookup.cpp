@@ -16,6 +16,7 @@ constexpr qsizetype kMostRowsCompared = 64;
 constexpr qsizetype kShortestStem = 4;
 // Room in a block for the page's number, labels, score and the options after the stem.
 constexpr qsizetype kBlockSlack = 4096;
+constexpr qsizetype kLongestInput = 100'000;
 
 // Every row holding the fragment, last first, at most kMostRowsCompared.
 QList<qsizetype> rowsHolding(const BigramIndex &index, QStringView fragment, qsizetype last,
@@ -93,6 +94,13 @@ void setMatches(const BigramIndex &index, const QString &key, BigramIndex::Ancho
     result->anchor = anchor;
 }
 
+// The stem comes first in a block, so a paste far longer than any question is read only as far
+// as a stem and its first options can reach: a pasted book is not parsed on each change.
+qsizetype blockReach(const QuestionTable &table)
+{
+    return 2 * table.index().texts().maxLength() + kBlockSlack;
+}
+
 } // namespace
 
 qsizetype QuestionLookup::olderMatch(const QuestionTable &table, const LookupResult &result,
@@ -104,10 +112,15 @@ qsizetype QuestionLookup::olderMatch(const QuestionTable &table, const LookupRes
     return index.findLastBefore(result.key, row, result.anchor);
 }
 
+qsizetype QuestionLookup::longestInput(const QuestionTable &table)
+{
+    return qMax(kLongestInput, blockReach(table));
+}
+
 LookupResult QuestionLookup::run(const QuestionTable &table, const QString &fragment)
 {
     LookupResult result;
-    if (fragment.isEmpty())
+    if (fragment.isEmpty() || fragment.size() > longestInput(table))
         return result;
     const QString folded = foldText(fragment);
     result.row = table.index().findLast(folded);
@@ -116,10 +129,7 @@ LookupResult QuestionLookup::run(const QuestionTable &table, const QString &frag
         return result;
     }
 
-    // The stem comes first in a block, so a paste far longer than any question is read only as
-    // far as a stem and its first options can reach: a pasted book is not parsed on each change.
-    const qsizetype reach = 2 * table.index().texts().maxLength() + kBlockSlack;
-    const QuestionBlock block = QuestionBlock::read(QStringView(fragment).left(reach));
+    const QuestionBlock block = QuestionBlock::read(QStringView(fragment).left(blockReach(table)));
     const QString &stem = block.stem();
     result.fromBlock = block.changed();
     if (result.fromBlock && looseText(stem).size() >= kShortestStem) {

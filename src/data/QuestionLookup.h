@@ -41,6 +41,10 @@ struct LookupResult {
 // answer.
 namespace QuestionLookup {
 
+// Inputs longer than this are not looked up: they are far longer than any question of the
+// table, and a paste of a whole book gets the guidance at once rather than a long search.
+// 100,000 characters, or more when the table holds questions of half that length.
+qsizetype longestInput(const QuestionTable &table);
 LookupResult run(const QuestionTable &table, const QString &fragment);
 // The next older question than `row` that holds what the result's pass searched for; -1 when
 // there is none or the options had chosen.

@@ -1,6 +1,55 @@
 #include "ui/main/MemoBox.h"
 
+#include "ui/main/MemoFiller.h"
+
+#include <QMimeData>
 #include <QMouseEvent>
+#include <QTextBlock>
+
+MemoBox::MemoBox(QWidget *parent) : QPlainTextEdit(parent), m_filler(new MemoFiller(this)) {}
+
+QString MemoBox::text() const
+{
+    QString text;
+    text.reserve(lengthAtMost());
+    const QTextBlock first = document()->begin();
+    for (QTextBlock block = first; block.isValid(); block = block.next()) {
+        if (block != first && block.userState() != MemoFiller::kSoftBreak)
+            text += u'\n';
+        text += block.text();
+    }
+    return text;
+}
+
+qsizetype MemoBox::lengthAtMost() const
+{
+    // Every block but the last ends in a separator; the document counts one more at its end.
+    return document()->characterCount() - 1;
+}
+
+void MemoBox::setText(const QString &text)
+{
+    m_filler->cancel();
+    QTextCursor all(document());
+    all.select(QTextCursor::Document);
+    m_filler->insert(all, text);
+}
+
+bool MemoBox::isFilling() const
+{
+    return m_filler->isFilling();
+}
+
+void MemoBox::insertFromMimeData(const QMimeData *source)
+{
+    if (isReadOnly() || !source)
+        return;
+    if (!source->hasText()) {
+        QPlainTextEdit::insertFromMimeData(source);
+        return;
+    }
+    m_filler->insert(textCursor(), source->text());
+}
 
 void MemoBox::mouseReleaseEvent(QMouseEvent *event)
 {

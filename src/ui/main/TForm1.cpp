@@ -14,6 +14,7 @@
 #include "ui/main/ClipboardWatcher.h"
 #include "ui/main/MatchStepper.h"
 #include "ui/main/MemoBox.h"
+#include "ui/main/MemoFiller.h"
 #include "ui/main/UsageText.h"
 
 #include <QCheckBox>
@@ -145,7 +146,7 @@ void TForm1::connectHandlers()
     m_clipboardWatcher = new ClipboardWatcher(QGuiApplication::clipboard(), this);
     // The copied text replaces the box's whole text, so the change handler looks it up at once.
     connect(m_clipboardWatcher, &ClipboardWatcher::copiedText, this,
-            [this](const QString &text) { Memo1->setPlainText(text); });
+            [this](const QString &text) { Memo1->setText(text); });
     m_matchStepper = new MatchStepper(Memo1, RichEdit1, this);
     connect(m_matchStepper, &MatchStepper::older, this,
             [this] { ErrorGuard::run([this] { stepMatches(true); }); });
@@ -279,11 +280,20 @@ void TForm1::Memo1Change(QObject *)
 
 void TForm1::FindAnswer()
 {
-    // The edit box separates lines with LF; the lookup sees them as the Windows box gave them.
-    QString text = Memo1->toPlainText();
-    text.replace(u'\n', QStringLiteral("\r\n"));
     // The query runs before the box is cleared: a failure leaves the previous answer in place.
-    const LookupResult result = DataModule1->ADOQuery1->lookUp(text);
+    const qsizetype longest = DataModule1->ADOQuery1->longestInput();
+    // A text still going in, or far longer than any question, is not looked up, and its text is
+    // not even built: the guidance shows at once. The box holds at most one extra separator a
+    // block, so its length bounds the text's from below as well.
+    const qsizetype length = Memo1->lengthAtMost();
+    LookupResult result;
+    if (!Memo1->isFilling() && length - length / MemoFiller::kLongestBlock - 1 <= longest) {
+        // The edit box separates lines with LF; the lookup sees them as the Windows box gave
+        // them.
+        QString text = Memo1->text();
+        text.replace(u'\n', QStringLiteral("\r\n"));
+        result = DataModule1->ADOQuery1->lookUp(text);
+    }
     RichEdit1->clear();
     m_result = result;
     m_shownRow = result.row;

@@ -1,6 +1,7 @@
 set(QINGLAN_UI_MAIN_SOURCES
     ui/main/TForm1.cpp
     ui/main/MemoBox.cpp
+    ui/main/MemoFiller.cpp
     ui/main/UsageText.cpp
     ui/main/AnswerBox.cpp
     ui/main/ClipboardWatcher.cpp
