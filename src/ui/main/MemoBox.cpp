@@ -18,6 +18,9 @@ QString MemoBox::text() const
             text += u'\n';
         text += block.text();
     }
+    // Pasted line breaks are held as line separators (see MemoFiller); the box's text, like
+    // toPlainText(), has LF for them.
+    text.replace(QChar(QChar::LineSeparator), u'\n');
     return text;
 }
 

@@ -90,33 +90,56 @@ void MemoFiller::step()
 
 void MemoFiller::insertPiece(QStringView piece)
 {
-    qsizetype start = 0;
+    // Line breaks go in as line separators inside the block: a block costs the document far
+    // more than a character, and a million lines would otherwise be a million blocks.
+    QString text;
+    text.reserve(piece.size());
     for (qsizetype i = 0; i < piece.size(); ++i) {
-        if (breaksLine(piece[i])) {
-            m_run = 0;
+        if (piece[i] == u'\r' && i + 1 < piece.size() && piece[i + 1] == u'\n')
             continue;
-        }
-        if (++m_run < kLongestBlock)
-            continue;
-        qsizetype cut = i + 1;
-        if (cut < piece.size()) {
-            const qsizetype lowest = qMax(start + 1, cut - kMostBackedOff);
-            qsizetype back = cut;
-            while (back > lowest && (piece[back].isLowSurrogate() || piece[back].isMark()))
-                --back;
-            if (!piece[back].isLowSurrogate() && !piece[back].isMark())
-                cut = back;
-            else if (piece[cut].isLowSurrogate())
-                --cut;
-        }
-        m_cursor.insertText(piece.mid(start, cut - start).toString());
-        m_cursor.insertBlock();
-        m_cursor.block().setUserState(kSoftBreak);
-        start = cut;
-        m_run = i + 1 - cut;
+        text += breaksLine(piece[i]) ? QChar(QChar::LineSeparator) : piece[i];
     }
-    if (start < piece.size())
-        m_cursor.insertText(piece.mid(start).toString());
+
+    qsizetype start = 0;
+    // Room left in the block the cursor is in; none when the cursor sits in a full block.
+    while (text.size() - start > qMax<qsizetype>(0, kLongestBlock - m_run)) {
+        const qsizetype end = start + qMax<qsizetype>(0, kLongestBlock - m_run);
+        // End the block at a line break near the limit where there is one: the break becomes
+        // the block's end and the text keeps it. Otherwise the block ends inside the line,
+        // softly, after a space if there is one, and never inside a surrogate pair or before a
+        // combining mark where that can be helped.
+        const qsizetype lowest = qMax(start, end - kLongestBlock / 8);
+        qsizetype cut = end;
+        while (cut > lowest && text[cut - 1] != QChar::LineSeparator)
+            --cut;
+        if (cut > lowest) {
+            m_cursor.insertText(text.mid(start, cut - 1 - start));
+            m_cursor.insertBlock();
+        } else {
+            // After a space the break looks like the box's own wrapping.
+            cut = end;
+            while (cut > lowest && !text[cut - 1].isSpace())
+                --cut;
+            if (cut <= lowest) {
+                cut = end;
+                for (qsizetype back = end; back > qMax(start + 1, end - kMostBackedOff); --back) {
+                    if (!text[back].isLowSurrogate() && !text[back].isMark()) {
+                        cut = back;
+                        break;
+                    }
+                }
+                if (text[cut].isLowSurrogate() && cut > start + 1)
+                    --cut;
+            }
+            m_cursor.insertText(text.mid(start, cut - start));
+            m_cursor.insertBlock();
+            m_cursor.block().setUserState(kSoftBreak);
+        }
+        start = cut;
+        m_run = 0;
+    }
+    m_cursor.insertText(text.mid(start));
+    m_run += text.size() - start;
 }
 
 void MemoFiller::finish()

@@ -12,16 +12,17 @@ class QPlainTextEdit;
 //
 // The text box lays out each paragraph as a whole, and the cost grows faster than the paragraph
 // (an unbroken word of a million letters takes tens of seconds, and again at every keystroke),
-// so a paragraph longer than kLongestBlock is held in several blocks; the later blocks carry
-// kSoftBreak, and MemoBox::text() joins them without a line break. Building a document of a
-// million lines costs seconds too, so a text that takes longer than one step to insert goes in
-// over several turns of the event loop; the box is read-only meanwhile and all steps together
-// are one undo step.
+// so no block grows past kLongestBlock: a longer paragraph is held in several blocks, the later
+// ones marked kSoftBreak, which MemoBox::text() joins without a line break. A block costs the
+// document far more memory than a character, so pasted lines go in as line separators inside
+// blocks of about that size rather than a block each. A text that takes longer than one step to
+// insert goes in over several turns of the event loop; the box is read-only meanwhile and all
+// steps together are one undo step.
 class MemoFiller : public QObject {
     Q_OBJECT
 public:
     static constexpr int kSoftBreak = 1;
-    static constexpr qsizetype kLongestBlock = 8192;
+    static constexpr qsizetype kLongestBlock = 4096;
 
     explicit MemoFiller(QPlainTextEdit *edit);
 
