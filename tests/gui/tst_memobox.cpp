@@ -100,6 +100,10 @@ void TestMemoBox::pastedTextComesBackWhole()
     QVERIFY(longestBlock(box) <= MemoFiller::kLongestBlock + 1);
     // The cursor ends after the pasted text, as after any paste.
     QCOMPARE(box.textCursor().position(), box.document()->characterCount() - 1);
+    // Copied out again, it is the same text: the blocks' inner breaks do not come with it.
+    box.selectAll();
+    box.copy();
+    QCOMPARE(QApplication::clipboard()->text(), text);
 }
 
 void TestMemoBox::pasteReplacesSelectionInTheMiddle()
@@ -113,6 +117,13 @@ void TestMemoBox::pasteReplacesSelectionInTheMiddle()
     const QString word(20000, u'z');
     paste(box, word);
     QCOMPARE(box.text(), QStringLiteral("前面") + word + QStringLiteral("后面"));
+    // A selection across a block's inner break copies the characters on both sides only.
+    cursor = box.textCursor();
+    cursor.setPosition(1);
+    cursor.setPosition(box.document()->characterCount() - 2, QTextCursor::KeepAnchor);
+    box.setTextCursor(cursor);
+    box.copy();
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("面") + word + QStringLiteral("后"));
 }
 
 void TestMemoBox::longPasteIsOneUndoStep()

@@ -10,18 +10,35 @@ MemoBox::MemoBox(QWidget *parent) : QPlainTextEdit(parent), m_filler(new MemoFil
 
 QString MemoBox::text() const
 {
+    return textBetween(0, lengthAtMost());
+}
+
+QString MemoBox::textBetween(qsizetype from, qsizetype to) const
+{
     QString text;
-    text.reserve(lengthAtMost());
-    const QTextBlock first = document()->begin();
-    for (QTextBlock block = first; block.isValid(); block = block.next()) {
-        if (block != first && block.userState() != MemoFiller::kSoftBreak)
+    text.reserve(to - from);
+    for (QTextBlock block = document()->findBlock(int(from));
+         block.isValid() && block.position() <= to; block = block.next()) {
+        const qsizetype start = block.position();
+        if (start > from && block.userState() != MemoFiller::kSoftBreak)
             text += u'\n';
-        text += block.text();
+        const qsizetype left = qMax(from, start) - start;
+        const qsizetype right = qMin<qsizetype>(to - start, block.length() - 1);
+        if (right > left)
+            text += QStringView(block.text()).mid(left, right - left);
     }
     // Pasted line breaks are held as line separators (see MemoFiller); the box's text, like
     // toPlainText(), has LF for them.
     text.replace(QChar(QChar::LineSeparator), u'\n');
     return text;
+}
+
+QMimeData *MemoBox::createMimeDataFromSelection() const
+{
+    const QTextCursor cursor = textCursor();
+    auto *data = new QMimeData;
+    data->setText(textBetween(cursor.selectionStart(), cursor.selectionEnd()));
+    return data;
 }
 
 qsizetype MemoBox::lengthAtMost() const

@@ -28,10 +28,15 @@ signals:
 
 protected:
     void insertFromMimeData(const QMimeData *source) override;
+    // A copy out of the box gives the text as pasted too, without the blocks' inner breaks.
+    QMimeData *createMimeDataFromSelection() const override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
+    // The text from position `from` to `to` of the document, as text() gives it.
+    QString textBetween(qsizetype from, qsizetype to) const;
+
     MemoFiller *m_filler;
     bool m_inDoubleClick = false;
 };

@@ -19,6 +19,13 @@ bool breaksLine(QChar c)
            c == QChar(0xFDD1);
 }
 
+// Combining marks are laid out as one cluster with their base, at a cost that grows with the
+// cluster: they count more towards a block's length.
+qsizetype weight(QChar c)
+{
+    return c.isMark() ? 8 : 1;
+}
+
 } // namespace
 
 MemoFiller::MemoFiller(QPlainTextEdit *edit) : QObject(edit), m_edit(edit)
@@ -101,13 +108,15 @@ void MemoFiller::insertPiece(QStringView piece)
     }
 
     qsizetype start = 0;
-    // Room left in the block the cursor is in; none when the cursor sits in a full block.
-    while (text.size() - start > qMax<qsizetype>(0, kLongestBlock - m_run)) {
-        const qsizetype end = start + qMax<qsizetype>(0, kLongestBlock - m_run);
-        // End the block at a line break near the limit where there is one: the break becomes
-        // the block's end and the text keeps it. Otherwise the block ends inside the line,
-        // softly, after a space if there is one, and never inside a surrogate pair or before a
-        // combining mark where that can be helped.
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        m_run += weight(text[i]);
+        if (m_run < kLongestBlock)
+            continue;
+        // The block is full with character i. End it at a line break near the end where there
+        // is one: the break becomes the block's end and the text keeps it. Otherwise the block
+        // ends inside the line, softly, after a space if there is one, and never inside a
+        // surrogate pair or before a combining mark where that can be helped.
+        const qsizetype end = i + 1;
         const qsizetype lowest = qMax(start, end - kLongestBlock / 8);
         qsizetype cut = end;
         while (cut > lowest && text[cut - 1] != QChar::LineSeparator)
@@ -116,11 +125,11 @@ void MemoFiller::insertPiece(QStringView piece)
             m_cursor.insertText(text.mid(start, cut - 1 - start));
             m_cursor.insertBlock();
         } else {
-            // After a space the break looks like the box's own wrapping.
             cut = end;
+            // After a space the break looks like the box's own wrapping.
             while (cut > lowest && !text[cut - 1].isSpace())
                 --cut;
-            if (cut <= lowest) {
+            if (cut <= lowest && end < text.size()) {
                 cut = end;
                 for (qsizetype back = end; back > qMax(start + 1, end - kMostBackedOff); --back) {
                     if (!text[back].isLowSurrogate() && !text[back].isMark()) {
@@ -130,6 +139,8 @@ void MemoFiller::insertPiece(QStringView piece)
                 }
                 if (text[cut].isLowSurrogate() && cut > start + 1)
                     --cut;
+            } else if (cut <= lowest) {
+                cut = end;
             }
             m_cursor.insertText(text.mid(start, cut - start));
             m_cursor.insertBlock();
@@ -137,9 +148,11 @@ void MemoFiller::insertPiece(QStringView piece)
         }
         start = cut;
         m_run = 0;
+        for (qsizetype k = cut; k <= i; ++k)
+            m_run += weight(text[k]);
     }
-    m_cursor.insertText(text.mid(start));
-    m_run += text.size() - start;
+    if (start < text.size())
+        m_cursor.insertText(text.mid(start));
 }
 
 void MemoFiller::finish()

@@ -43,7 +43,7 @@ private:
     QTextCursor m_cursor;
     QString m_text;
     qsizetype m_done = 0;
-    // Characters since the last line break, to know where a block must end.
+    // The length of the block the cursor is in so far, marks counted more (see weight()).
     qsizetype m_run = 0;
     bool m_firstStep = true;
     bool m_filling = false;
