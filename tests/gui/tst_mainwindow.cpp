@@ -36,6 +36,8 @@ private slots:
     void checkBox2KeepsTopmostOfCheckBox1();
     void severalMatchesAreCountedAndStepped();
     void uniqueMatchShowsNoCount();
+    void overlongInputIsNotLookedUp_data();
+    void overlongInputIsNotLookedUp();
     void watchClipboardIsStoredAfterSetTop();
 
 private:
@@ -263,6 +265,35 @@ void TestMainWindow::uniqueMatchShowsNoCount()
     QCOMPARE(m_form->RichEdit1->toPlainText().split(u'\n', Qt::SkipEmptyParts).size(), 4);
     QTest::keyClick(m_form->Memo1, Qt::Key_Down, Qt::ControlModifier);
     QCOMPARE(m_form->RichEdit1->toPlainText().split(u'\n', Qt::SkipEmptyParts).size(), 4);
+}
+
+void TestMainWindow::overlongInputIsNotLookedUp_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("answered");
+    const QString question = QStringLiteral("国家秘密的密级分为(  )三级。");
+    QTest::newRow("a question") << question << true;
+    QTest::newRow("blanks after it, 100,000 characters in all")
+        << question + QString(100000 - question.size(), u' ') << true;
+    QTest::newRow("one character more")
+        << question + QString(100001 - question.size(), u' ') << false;
+    QTest::newRow("a long paragraph after it") << question + QString(300000, u'x') << false;
+}
+
+// Far longer than any question, a paste gets the guidance at once; the box keeps all of it.
+void TestMainWindow::overlongInputIsNotLookedUp()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, answered);
+    QGuiApplication::clipboard()->setText(text);
+    m_form->Memo1->selectAll();
+    m_form->Memo1->paste();
+    QTRY_VERIFY(!m_form->Memo1->isFilling());
+    QCOMPARE(m_form->Memo1->text(), text);
+    const QString shown = m_form->RichEdit1->toPlainText();
+    QVERIFY2(shown.startsWith(answered ? QStringLiteral("科目：") : QStringLiteral("未找到答案")),
+             qPrintable(shown.left(80)));
+    QVERIFY(m_errors.isEmpty());
 }
 
 // 复制即查 is off at first start, written at exit after SetTop, and read back at the next start.

@@ -14,7 +14,6 @@
 #include "ui/main/ClipboardWatcher.h"
 #include "ui/main/MatchStepper.h"
 #include "ui/main/MemoBox.h"
-#include "ui/main/MemoFiller.h"
 #include "ui/main/UsageText.h"
 
 #include <QCheckBox>
@@ -283,11 +282,11 @@ void TForm1::FindAnswer()
     // The query runs before the box is cleared: a failure leaves the previous answer in place.
     const qsizetype longest = DataModule1->ADOQuery1->longestInput();
     // A text still going in, or far longer than any question, is not looked up, and its text is
-    // not even built: the guidance shows at once. The box holds at most one extra separator a
-    // block, so its length bounds the text's from below as well.
-    const qsizetype length = Memo1->lengthAtMost();
+    // not even built: the guidance shows at once. Each block but the first adds at most one
+    // separator to the box's length, so that bounds the text's length from below as well.
+    const qsizetype shortest = Memo1->lengthAtMost() - (Memo1->blockCount() - 1);
     LookupResult result;
-    if (!Memo1->isFilling() && length - length / MemoFiller::kLongestBlock - 1 <= longest) {
+    if (!Memo1->isFilling() && shortest <= longest) {
         // The edit box separates lines with LF; the lookup sees them as the Windows box gave
         // them.
         QString text = Memo1->text();
