@@ -165,6 +165,50 @@ def colour_rows(session, wid, name):
     return merged
 
 
+def windows_of(pid):
+    """Visible windows of a process with the program's title, as decimal ids."""
+    out = run("xdotool", "search", "--all", "--onlyvisible", "--pid", str(pid), "--name",
+              f"^{TITLE}$", check_rc=False)
+    return [int(w) for w in out.split()]
+
+
+def stacking():
+    """Client windows from the bottom of the stack to the top."""
+    out = run("xprop", "-root", "_NET_CLIENT_LIST_STACKING", check_rc=False)
+    if "#" not in out:
+        return []
+    return [int(w.strip(), 16) for w in out.split("#")[1].split(",")]
+
+
+def transient_for(wid):
+    out = run("xprop", "-id", str(wid), "WM_TRANSIENT_FOR", check_rc=False)
+    return int(out.split("#")[1].strip(), 16) if "#" in out else None
+
+
+def error_box_of(pid, main):
+    """The process's other window with the program's title: an error box."""
+    boxes = [w for w in windows_of(pid) if w != int(main)]
+    return boxes[-1] if boxes else None
+
+
+def check_box_above(pid, main, when):
+    box = wait_for(lambda: error_box_of(pid, main), 10)
+    check(box is not None, f"an error box appears {when}")
+    if box is None:
+        return
+    time.sleep(0.5)
+    order = stacking()
+    check(is_above(main), f"the main window is above others while the box shows ({when})")
+    check(transient_for(box) == int(main), f"the error box is owned by the main window ({when})")
+    check(box in order and int(main) in order and order.index(box) > order.index(int(main)),
+          f"the error box is stacked above the topmost main window ({when})")
+    # The OK button sits at the box's lower right corner.
+    (x, y, w, h), _ = geometry(str(box))
+    run("xdotool", "mousemove", "--sync", str(x + w - 50), str(y + h - 22))
+    run("xdotool", "click", "1")
+    check(wait_for(lambda: box not in windows_of(pid), 5), f"OK closes the error box ({when})")
+
+
 def start_program(folder, program_name):
     proc = subprocess.Popen([os.path.join(folder, program_name)], cwd=folder,
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -357,6 +401,30 @@ def main():
         if wid3:
             close_window(wid3)
             third.wait(15)
+        # 8. Error boxes belong to the main window and stay above it while it is topmost: at
+        # start-up (the bank cannot be unpacked over a folder of its name, so the connection
+        # fails as well) and during a lookup, which then fails too.
+        broken = tempfile.mkdtemp(prefix="qinglan-e2e-broken-")
+        shutil.copy2(args.program, broken)
+        os.mkdir(os.path.join(broken, "question.slg"))
+        fourth = subprocess.Popen([os.path.join(broken, program_name)], cwd=broken,
+                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        procs.append(fourth)
+        main4 = wait_for(lambda: next((str(w) for w in windows_of(fourth.pid)
+                                       if geometry(str(w))[0][2:] == (648, 397)), None), 20)
+        check(main4 is not None, "the main window appears when the bank cannot be unpacked")
+        if main4:
+            check_box_above(fourth.pid, main4, "when the unpacking fails at start-up")
+            check_box_above(fourth.pid, main4, "when the connection fails at start-up")
+            time.sleep(1.0)
+            session.screenshot("after-start-up-boxes")
+            click_client(main4, MEMO)
+            run("xdotool", "type", "--delay", "60", "a")
+            check_box_above(fourth.pid, main4, "when a lookup fails")
+            fourth.kill()
+            fourth.wait(5)
+        shutil.rmtree(broken, ignore_errors=True)
+
     finally:
         for p in procs:
             if p.poll() is None:
