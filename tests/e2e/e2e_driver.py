@@ -425,6 +425,24 @@ def main():
             fourth.wait(5)
         shutil.rmtree(broken, ignore_errors=True)
 
+        # 9. SIGTERM (log-off, shutdown, kill) closes the window the normal way: the bank is
+        # deleted and the options are written as the boxes stood.
+        shutil.rmtree(folder, ignore_errors=True)
+        os.makedirs(folder)
+        shutil.copy2(args.program, folder)
+        fifth, wid5 = start_program(folder, program_name)
+        procs.append(fifth)
+        check(wid5 is not None and os.path.isfile(bank_path), "a fresh start unpacks the bank")
+        if wid5:
+            click_client(wid5, CHECKBOX1)  # untick keep-on-top
+            check(wait_for(lambda: not is_above(wid5), 3), "keep-on-top is off before the signal")
+            fifth.terminate()
+            status = fifth.wait(15)
+            check(status == 0, f"SIGTERM ends the process with status 0 (got {status})")
+            check(not os.path.exists(bank_path), "question.slg is gone after SIGTERM")
+            config = read(os.path.join(folder, "Config.ini"))
+            check(config == b"[Config]\r\nSetHomePage=1\r\nSetTop=0\r\nWatchClipboard=0\r\n",
+                  f"after SIGTERM Config.ini holds the boxes as they stood ({config!r})")
     finally:
         for p in procs:
             if p.poll() is None:
