@@ -37,6 +37,7 @@ private slots:
     void severalMatchesAreCountedAndStepped();
     void uniqueMatchShowsNoCount();
     void watchClipboardIsStoredAfterSetTop();
+    void tabMovesTheFocus();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -283,6 +284,34 @@ void TestMainWindow::watchClipboardIsStoredAfterSetTop()
     m_form->setExitWait(0);
     QVERIFY(m_form->CheckBox4->isChecked());
     QVERIFY(m_errors.isEmpty());
+}
+
+// Neither box wants tabs: Tab goes on to the next control, Shift+Tab back, and the input box
+// neither gets a tab character nor runs a lookup.
+void TestMainWindow::tabMovesTheFocus()
+{
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    m_form->Memo1->setFocus();
+    QVERIFY(m_form->Memo1->hasFocus());
+    const QString before = m_form->Memo1->toPlainText();
+    QSignalSpy changes(m_form->Memo1, &QPlainTextEdit::textChanged);
+
+    QTest::keyClick(m_form->Memo1, Qt::Key_Tab);
+    QVERIFY(m_form->RichEdit1->hasFocus());
+    QCOMPARE(m_form->Memo1->toPlainText(), before);
+    QCOMPARE(changes.size(), 0);
+    QVERIFY(m_form->RichEdit1->document()->isEmpty());
+
+    QTest::keyClick(m_form->RichEdit1, Qt::Key_Tab);
+    QVERIFY(m_form->CheckBox3->hasFocus());
+    QVERIFY(m_form->RichEdit1->document()->isEmpty());
+
+    QTest::keyClick(m_form->CheckBox3, Qt::Key_Backtab, Qt::ShiftModifier);
+    QVERIFY(m_form->RichEdit1->hasFocus());
+    QTest::keyClick(m_form->RichEdit1, Qt::Key_Backtab, Qt::ShiftModifier);
+    QVERIFY(m_form->Memo1->hasFocus());
+    QCOMPARE(changes.size(), 0);
 }
 
 QTEST_MAIN(TestMainWindow)

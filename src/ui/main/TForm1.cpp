@@ -83,6 +83,9 @@ void TForm1::buildControls()
     Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // An edit box without "want tabs": Tab moves on to the next control instead of inserting
+    // a tab character (and running a lookup on it).
+    Memo1->setTabChangesFocus(true);
     // The usage lines go in before the change handler is connected: no lookup at start.
     Memo1->setPlainText(usageLines().join(u'\n'));
 
@@ -98,6 +101,7 @@ void TForm1::buildControls()
     RichEdit1->setAcceptRichText(false);
     RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     RichEdit1->setLineWrapMode(QTextEdit::WidgetWidth);
+    RichEdit1->setTabChangesFocus(true);
 
     Banner = new BannerStrip(this);
     PageControl2 = Banner->PageControl2;
