@@ -38,6 +38,8 @@ private slots:
     void uniqueMatchShowsNoCount();
     void watchClipboardIsStoredAfterSetTop();
     void tabMovesTheFocus();
+    void onlyControlCharactersAreTrimmed_data();
+    void onlyControlCharactersAreTrimmed();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -312,6 +314,31 @@ void TestMainWindow::tabMovesTheFocus()
     QTest::keyClick(m_form->RichEdit1, Qt::Key_Backtab, Qt::ShiftModifier);
     QVERIFY(m_form->Memo1->hasFocus());
     QCOMPARE(changes.size(), 0);
+}
+
+// The lookup trims only characters up to U+0020. A leading no-break space or ideographic space
+// stays in the text, so the question is not found as typed but as a copied block, and the
+// answer box says so in a fifth line.
+void TestMainWindow::onlyControlCharactersAreTrimmed_data()
+{
+    QTest::addColumn<QString>("prefix");
+    QTest::addColumn<bool>("foundAsTyped");
+    QTest::newRow("space") << QStringLiteral(" ") << true;
+    QTest::newRow("tab and line break") << QStringLiteral("\t\n") << true;
+    QTest::newRow("no-break space U+00A0") << QStringLiteral("\u00A0") << false;
+    QTest::newRow("ideographic space U+3000") << QStringLiteral("\u3000") << false;
+}
+
+void TestMainWindow::onlyControlCharactersAreTrimmed()
+{
+    QFETCH(QString, prefix);
+    QFETCH(bool, foundAsTyped);
+    const QString question = QStringLiteral("国家秘密的密级分为(  )三级。");
+    m_form->Memo1->setPlainText(prefix + question);
+    const QStringList lines = m_form->RichEdit1->toPlainText().split(u'\n', Qt::SkipEmptyParts);
+    QVERIFY(lineStartingWith(m_form->RichEdit1, QStringLiteral("题目内容:")).contains(question));
+    QCOMPARE(lines.size(), foundAsTyped ? 4 : 5);
+    QVERIFY(m_errors.isEmpty());
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -1,6 +1,27 @@
 #include "ui/main/MemoBox.h"
 
 #include <QMouseEvent>
+#include <QTextDocument>
+
+QString MemoBox::text() const
+{
+    // toRawText() is toPlainText() before its clean-up; redo that clean-up except for
+    // turning U+00A0 into a plain space.
+    QString text = document()->toRawText();
+    for (QChar &c : text) {
+        switch (c.unicode()) {
+        case 0xFDD0: // beginning of a frame
+        case 0xFDD1: // end of a frame
+        case QChar::ParagraphSeparator:
+        case QChar::LineSeparator:
+            c = u'\n';
+            break;
+        default:
+            break;
+        }
+    }
+    return text;
+}
 
 void MemoBox::mouseReleaseEvent(QMouseEvent *event)
 {

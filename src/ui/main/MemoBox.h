@@ -10,6 +10,10 @@ class MemoBox : public QPlainTextEdit {
 public:
     using QPlainTextEdit::QPlainTextEdit;
 
+    // The text as typed or pasted, lines separated by LF. Unlike toPlainText() it keeps
+    // no-break spaces (U+00A0), which the lookup must see as they are.
+    QString text() const;
+
 signals:
     void clicked();
 

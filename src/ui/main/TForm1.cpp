@@ -284,7 +284,7 @@ void TForm1::Memo1Change(QObject *)
 void TForm1::FindAnswer()
 {
     // The edit box separates lines with LF; the lookup sees them as the Windows box gave them.
-    QString text = Memo1->toPlainText();
+    QString text = Memo1->text();
     text.replace(u'\n', QStringLiteral("\r\n"));
     // The query runs before the box is cleared: a failure leaves the previous answer in place.
     const LookupResult result = DataModule1->ADOQuery1->lookUp(text);
