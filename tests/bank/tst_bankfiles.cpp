@@ -102,6 +102,8 @@ private slots:
     void deterministicAndRoundTrip();
     void accessFixtures_data();
     void accessFixtures();
+    void decimalColumn_data();
+    void decimalColumn();
     void damagedFiles_data();
     void damagedFiles();
 
@@ -153,17 +155,22 @@ void TestBankFiles::threeReaders()
         QVERIFY2(r.exitCode == 0, r.err.constData());
         records = BankCsvReader::readFile(source);
     }
-    QVector<Row> expected, libmdbExpected;
+    QVector<Row> expected, libmdbExpected, dumpExpected;
     for (const BankRecord &r : records) {
         expected.append(expectedRow(r));
-        Row seen;
+        Row seen, dumped;
         const Row row = expectedRow(r);
-        for (auto it = row.begin(); it != row.end(); ++it)
+        for (auto it = row.begin(); it != row.end(); ++it) {
             seen.insert(it.key(), asLibmdbSees(it.value()));
+            // The dump prints as mdb-export does: an empty value like NULL, all else intact.
+            dumped.insert(it.key(),
+                          it.value() && it.value()->isEmpty() ? std::nullopt : it.value());
+        }
         libmdbExpected.append(seen);
+        dumpExpected.append(dumped);
     }
 
-    compareRows(viaDump(bank), expected, "qinglan-bank dump");
+    compareRows(viaDump(bank), dumpExpected, "qinglan-bank dump");
     compareRows(viaMdbExport(bank), libmdbExpected, "mdb-export");
     const MdbReaderResult independent = viaMdbReader(bank);
     QCOMPARE(independent.password, QStringLiteral("kpwq"));
@@ -306,6 +313,79 @@ void TestBankFiles::accessFixtures()
     const Run exported = run(QStringLiteral("mdb-export"), {file, table});
     QCOMPARE(exported.exitCode, 0);
     QCOMPARE(QString::fromUtf8(dump.out), QString::fromUtf8(exported.out));
+}
+
+// A Decimal (numeric) column, made from a bank by turning 科目 into one: its entry in the table
+// definition gets the numeric type, precision and scale, and its value in the row the 17 bytes of
+// a decimal (sign, then the magnitude as four 32-bit words, the most significant first, each
+// least significant byte first). The dump must print it as mdb-export does, not as NULL.
+void TestBankFiles::decimalColumn_data()
+{
+    QTest::addColumn<int>("scale");
+    QTest::addColumn<bool>("negative");
+    QTest::addColumn<QList<quint32>>("words"); // most significant first
+    QTest::addColumn<QString>("printed");
+    QTest::newRow("whole number") << 0 << false << QList<quint32>{0, 0, 0, 4} << "4";
+    QTest::newRow("two decimals") << 2 << false << QList<quint32>{0, 0, 0, 1234} << "12.34";
+    QTest::newRow("negative fraction") << 2 << true << QList<quint32>{0, 0, 0, 5} << "-0.05";
+    QTest::newRow("zero") << 0 << false << QList<quint32>{0, 0, 0, 0} << "0";
+    QTest::newRow("past 64 bits") << 0 << false << QList<quint32>{0, 1, 0, 0}
+                                  << "18446744073709551616";
+    QTest::newRow("28 digits, 10 decimals")
+        << 10 << false << QList<quint32>{0, 0x204FCE5E, 0x3E250261, 0x0FFFFFFF}
+        << "999999999999999999.9999999999"; // 10^28 - 1
+}
+
+void TestBankFiles::decimalColumn()
+{
+    QFETCH(int, scale);
+    QFETCH(bool, negative);
+    QFETCH(QList<quint32>, words);
+    QFETCH(QString, printed);
+    const QString source = m_dir.filePath(QStringLiteral("decimal.csv"));
+    QFile csv(source);
+    QVERIFY(csv.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    // Nine characters: 18 bytes in the row, room for the 17 of a decimal.
+    csv.write("科目,题目内容,选项,标准答案,编号\n\"DECIMAL01\",\"题\",\"A;B\",\"A\",1\n");
+    csv.close();
+    const QString bank = m_dir.filePath(QStringLiteral("decimal.slg"));
+    QCOMPARE(tool({QStringLiteral("build"), source, QStringLiteral("-o"), bank}).exitCode, 0);
+
+    QFile file(bank);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QByteArray bytes = file.readAll();
+    // The table definition of 问题 is page 5; 科目 is its first column entry, after the header
+    // and one index row count.
+    const qsizetype entry = 5 * JetFormat::kPageSize + 63 + 12;
+    QCOMPARE(quint8(bytes[entry]), quint8(MDB_TEXT));
+    bytes[entry] = char(MDB_NUMERIC);
+    bytes[entry + 11] = 28;          // precision
+    bytes[entry + 12] = char(scale); // scale
+    const QByteArray stored = QStringLiteral("DECIMAL01").toUtf8();
+    QByteArray utf16;
+    for (const char c : stored)
+        utf16 += QByteArray(1, c) + QByteArray(1, '\0');
+    const qsizetype at = bytes.indexOf(utf16);
+    QVERIFY(at > 0);
+    QCOMPARE(bytes.indexOf(utf16, at + 1), qsizetype(-1));
+    QByteArray decimal(1, negative ? char(0x80) : char(0));
+    for (const quint32 word : words) {
+        for (int shift = 0; shift < 32; shift += 8)
+            decimal += char((word >> shift) & 0xFF);
+    }
+    decimal += '\0';
+    bytes.replace(at, decimal.size(), decimal);
+    QVERIFY(file.seek(0));
+    QCOMPARE(file.write(bytes), bytes.size());
+    file.close();
+
+    const Run dump = tool({QStringLiteral("dump"), bank});
+    QVERIFY2(dump.exitCode == 0, dump.err.constData());
+    const Run exported = run(QStringLiteral("mdb-export"), {bank, QStringLiteral("问题")});
+    QCOMPARE(exported.exitCode, 0);
+    QCOMPARE(QString::fromUtf8(dump.out), QString::fromUtf8(exported.out));
+    QCOMPARE(parseCsv(dump.out).value(0).value(QStringLiteral("科目")).value_or(QString()),
+             printed);
 }
 
 void TestBankFiles::damagedFiles_data()
