@@ -11,6 +11,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTemporaryDir>
@@ -38,6 +39,7 @@ private slots:
     void uniqueMatchShowsNoCount();
     void watchClipboardIsStoredAfterSetTop();
     void tabMovesTheFocus();
+    void answerBoxScrollBarKeepsNormalColours();
     void onlyControlCharactersAreTrimmed_data();
     void onlyControlCharactersAreTrimmed();
 
@@ -314,6 +316,26 @@ void TestMainWindow::tabMovesTheFocus()
     QTest::keyClick(m_form->RichEdit1, Qt::Key_Backtab, Qt::ShiftModifier);
     QVERIFY(m_form->Memo1->hasFocus());
     QCOMPARE(changes.size(), 0);
+}
+
+// The answer box's text is red by default, its scroll bar is drawn as everywhere else.
+void TestMainWindow::answerBoxScrollBarKeepsNormalColours()
+{
+    QCOMPARE(m_form->RichEdit1->palette().color(QPalette::Text), QColor(0xFF, 0, 0));
+    QScrollBar *bar = m_form->RichEdit1->verticalScrollBar();
+    for (const QPalette::ColorRole role :
+         {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        QCOMPARE(bar->palette().color(role), m_form->palette().color(role));
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    const QImage drawn = bar->grab().toImage();
+    int red = 0;
+    for (int y = 0; y < drawn.height(); ++y)
+        for (int x = 0; x < drawn.width(); ++x) {
+            const QColor c = drawn.pixelColor(x, y);
+            red += c.red() > 150 && c.green() < 110 && c.blue() < 110;
+        }
+    QCOMPARE(red, 0);
 }
 
 // The lookup trims only characters up to U+0020. A leading no-break space or ideographic space

@@ -27,6 +27,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStackedWidget>
 #include <QTextEdit>
 #include <QThread>
@@ -102,6 +103,17 @@ void TForm1::buildControls()
     RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     RichEdit1->setLineWrapMode(QTextEdit::WidgetWidth);
     RichEdit1->setTabChangesFocus(true);
+    // Only the text is red by default: the scroll bars keep the colours of the rest of the
+    // window instead of inheriting the group box's red.
+    for (QScrollBar *bar : {RichEdit1->verticalScrollBar(), RichEdit1->horizontalScrollBar()}) {
+        QPalette normal = bar->palette();
+        const QPalette window = palette();
+        for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text})
+            for (const QPalette::ColorGroup group :
+                 {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+                normal.setColor(group, role, window.color(group, role));
+        bar->setPalette(normal);
+    }
 
     Banner = new BannerStrip(this);
     PageControl2 = Banner->PageControl2;
