@@ -26,6 +26,7 @@ CHECKBOX2 = (330 + 8, 70 + 6 + 8)
 BUTTON5 = (562 + 37, 70 + 3 + 12)
 CHECKBOX4 = (3 + 552 + 8, 108 + 1 + 8)  # 复制即查, in GroupBox1's caption row
 ANSWER_BOX = (8, 243, 632 - 20, 146)  # x, y, w, h without the scroll bar
+MEMO_BOX = (3 + 5, 108 + 19, 632, 86)  # the input box with its frame
 
 failures = []
 
@@ -209,6 +210,24 @@ def check_box_above(pid, main, when):
     check(wait_for(lambda: box not in windows_of(pid), 5), f"OK closes the error box ({when})")
 
 
+def memo_ink_rows(session, wid, name):
+    """Rows of the input box's inside (frame left out) that hold dark text, and its height."""
+    path = session.screenshot(name)
+    (x, y, _, _), _ = geometry(wid)
+    mx, my, mw, mh = MEMO_BOX
+    inner_w, inner_h = mw - 6, mh - 4
+    out = run("convert", path, "-crop", f"{inner_w}x{inner_h}+{x + mx + 3}+{y + my + 2}",
+              "+repage", "-depth", "8", "txt:-")
+    dark = {}
+    for line in out.splitlines()[1:]:
+        coords, _, rest = line.partition(":")
+        _, py = (int(v) for v in coords.split(","))
+        r, g, b = (int(float(v)) for v in rest.split("(")[1].split(")")[0].split(",")[:3])
+        if r < 90 and g < 90 and b < 90:
+            dark[py] = dark.get(py, 0) + 1
+    return sorted(row for row, n in dark.items() if n >= 2), inner_h
+
+
 def start_program(folder, program_name):
     proc = subprocess.Popen([os.path.join(folder, program_name)], cwd=folder,
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -280,6 +299,13 @@ def main():
         check(abs((x - fl) - want_left) <= 1 and abs((y - ft) - want_top) <= 1,
               f"centred on the screen (frame at {x - fl},{y - ft}, want {want_left},{want_top})")
         check(is_above(wid), "_NET_WM_STATE_ABOVE is set at first start")
+
+        # 1b. The five usage lines fit the input box: four lines of text (the second is empty),
+        # the last one whole, ending above the bottom of the box instead of running into it.
+        ink, inner_h = memo_ink_rows(session, wid, "usage-lines")
+        check(len(ink) >= 40 and ink[-1] < inner_h - 2,
+              f"the fifth usage line shows whole ({len(ink)} rows of text, the last at "
+              f"{ink[-1] if ink else None} of {inner_h})")
 
         # 2. The bank is unpacked next to the program, byte for byte.
         bank_path = os.path.join(folder, "question.slg")

@@ -1,4 +1,5 @@
 #include "app/ErrorGuard.h"
+#include "app/Fonts.h"
 #include "data/TDataModule1.h"
 #include "ui/main/MemoBox.h"
 #include "ui/main/TForm1.h"
@@ -16,7 +17,9 @@
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextEdit>
+#include <QTextLayout>
 #include <QWindow>
 
 // Behaviour of the main window's own controls: layout, keep-on-top, click-to-paste.
@@ -40,6 +43,7 @@ private slots:
     void watchClipboardIsStoredAfterSetTop();
     void tabMovesTheFocus();
     void answerBoxScrollBarKeepsNormalColours();
+    void usageLinesFitTheInputBox();
     void onlyControlCharactersAreTrimmed_data();
     void onlyControlCharactersAreTrimmed();
 
@@ -336,6 +340,34 @@ void TestMainWindow::answerBoxScrollBarKeepsNormalColours()
             red += c.red() > 150 && c.green() < 110 && c.blue() < 110;
         }
     QCOMPARE(red, 0);
+}
+
+// All five usage lines show in the 86-pixel input box, the last one whole, with nothing to scroll.
+void TestMainWindow::usageLinesFitTheInputBox()
+{
+    installFontSubstitutions();
+    // The window's font as the program sets it, now resolved through the stand-ins.
+    m_form = std::make_unique<TForm1>(m_dir->path());
+    m_form->setExitWait(0);
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    MemoBox *memo = m_form->Memo1;
+    QCOMPARE(memo->height(), 86);
+    QCOMPARE(memo->blockCount(), 5);
+    QCOMPARE(memo->verticalScrollBar()->maximum(), 0);
+    const QTextBlock last = memo->document()->lastBlock();
+    QVERIFY(last.layout()->lineCount() == 1);
+    QTextCursor end(last);
+    end.movePosition(QTextCursor::EndOfBlock);
+    const QRect lastLine = memo->cursorRect(end);
+    QVERIFY2(lastLine.top() >= 0 && lastLine.bottom() < memo->viewport()->height(),
+             qPrintable(QStringLiteral("the fifth line takes rows %1 to %2, the box shows %3")
+                            .arg(lastLine.top())
+                            .arg(lastLine.bottom())
+                            .arg(memo->viewport()->height())));
+    // Each of the lines with text takes one row: none wraps.
+    for (QTextBlock block = memo->document()->begin(); block.isValid(); block = block.next())
+        QCOMPARE(block.layout()->lineCount(), 1);
 }
 
 // The lookup trims only characters up to U+0020. A leading no-break space or ideographic space
