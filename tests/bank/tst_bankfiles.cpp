@@ -6,11 +6,15 @@
 #include "JetFormat.h"
 #include "SyntheticBank.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <mdbtools.h>
+
+#include <cstring>
 
 using namespace BankReaders;
 
@@ -89,6 +93,42 @@ int ownedMapKind(const QString &file)
     return quint8(page[start]);
 }
 
+// A bank whose 科目 column is turned into another type: its entry in the table definition gets
+// the type, precision and scale, and its value in the one row the given bytes (at most 18, the
+// room its nine characters took). Both readers then read the same bytes as that type.
+bool writeRetypedBank(const QString &source, const QString &bank, quint8 type, quint8 precision,
+                      quint8 scale, const QByteArray &value)
+{
+    QFile csv(source);
+    if (!csv.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    csv.write("科目,题目内容,选项,标准答案,编号\n\"RETYPED01\",\"题\",\"A;B\",\"A\",1\n");
+    csv.close();
+    if (BankReaders::tool({QStringLiteral("build"), source, QStringLiteral("-o"), bank}).exitCode !=
+        0)
+        return false;
+    QFile file(bank);
+    if (!file.open(QIODevice::ReadWrite))
+        return false;
+    QByteArray bytes = file.readAll();
+    // The table definition of 问题 is page 5; 科目 is its first column entry, after the header
+    // and one index row count.
+    const qsizetype entry = 5 * JetFormat::kPageSize + 63 + 12;
+    if (quint8(bytes[entry]) != MDB_TEXT)
+        return false;
+    bytes[entry] = char(type);
+    bytes[entry + 11] = char(precision);
+    bytes[entry + 12] = char(scale);
+    QByteArray utf16;
+    for (const char c : QByteArray("RETYPED01"))
+        utf16 += QByteArray(1, c) + QByteArray(1, '\0');
+    const qsizetype at = bytes.indexOf(utf16);
+    if (at < 0 || bytes.indexOf(utf16, at + 1) >= 0 || value.size() > utf16.size())
+        return false;
+    bytes.replace(at, utf16.size(), value + QByteArray(utf16.size() - value.size(), '\0'));
+    return file.seek(0) && file.write(bytes) == bytes.size();
+}
+
 } // namespace
 
 class TestBankFiles : public QObject {
@@ -104,6 +144,8 @@ private slots:
     void accessFixtures();
     void decimalColumn_data();
     void decimalColumn();
+    void numbersAndDatesIgnoreTheLocale_data();
+    void numbersAndDatesIgnoreTheLocale();
     void damagedFiles_data();
     void damagedFiles();
 
@@ -315,10 +357,9 @@ void TestBankFiles::accessFixtures()
     QCOMPARE(QString::fromUtf8(dump.out), QString::fromUtf8(exported.out));
 }
 
-// A Decimal (numeric) column, made from a bank by turning 科目 into one: its entry in the table
-// definition gets the numeric type, precision and scale, and its value in the row the 17 bytes of
-// a decimal (sign, then the magnitude as four 32-bit words, the most significant first, each
-// least significant byte first). The dump must print it as mdb-export does, not as NULL.
+// A Decimal (numeric) column: sign, then the magnitude as four 32-bit words, the most
+// significant first, each least significant byte first. The dump must print it as mdb-export
+// does, not as NULL.
 void TestBankFiles::decimalColumn_data()
 {
     QTest::addColumn<int>("scale");
@@ -342,46 +383,60 @@ void TestBankFiles::decimalColumn()
     QFETCH(bool, negative);
     QFETCH(QList<quint32>, words);
     QFETCH(QString, printed);
-    const QString source = m_dir.filePath(QStringLiteral("decimal.csv"));
-    QFile csv(source);
-    QVERIFY(csv.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    // Nine characters: 18 bytes in the row, room for the 17 of a decimal.
-    csv.write("科目,题目内容,选项,标准答案,编号\n\"DECIMAL01\",\"题\",\"A;B\",\"A\",1\n");
-    csv.close();
-    const QString bank = m_dir.filePath(QStringLiteral("decimal.slg"));
-    QCOMPARE(tool({QStringLiteral("build"), source, QStringLiteral("-o"), bank}).exitCode, 0);
-
-    QFile file(bank);
-    QVERIFY(file.open(QIODevice::ReadWrite));
-    QByteArray bytes = file.readAll();
-    // The table definition of 问题 is page 5; 科目 is its first column entry, after the header
-    // and one index row count.
-    const qsizetype entry = 5 * JetFormat::kPageSize + 63 + 12;
-    QCOMPARE(quint8(bytes[entry]), quint8(MDB_TEXT));
-    bytes[entry] = char(MDB_NUMERIC);
-    bytes[entry + 11] = 28;          // precision
-    bytes[entry + 12] = char(scale); // scale
-    const QByteArray stored = QStringLiteral("DECIMAL01").toUtf8();
-    QByteArray utf16;
-    for (const char c : stored)
-        utf16 += QByteArray(1, c) + QByteArray(1, '\0');
-    const qsizetype at = bytes.indexOf(utf16);
-    QVERIFY(at > 0);
-    QCOMPARE(bytes.indexOf(utf16, at + 1), qsizetype(-1));
     QByteArray decimal(1, negative ? char(0x80) : char(0));
     for (const quint32 word : words) {
         for (int shift = 0; shift < 32; shift += 8)
             decimal += char((word >> shift) & 0xFF);
     }
-    decimal += '\0';
-    bytes.replace(at, decimal.size(), decimal);
-    QVERIFY(file.seek(0));
-    QCOMPARE(file.write(bytes), bytes.size());
-    file.close();
+    const QString bank = m_dir.filePath(QStringLiteral("decimal.slg"));
+    QVERIFY(writeRetypedBank(m_dir.filePath(QStringLiteral("decimal.csv")), bank, MDB_NUMERIC, 28,
+                             quint8(scale), decimal));
 
     const Run dump = tool({QStringLiteral("dump"), bank});
     QVERIFY2(dump.exitCode == 0, dump.err.constData());
     const Run exported = run(QStringLiteral("mdb-export"), {bank, QStringLiteral("问题")});
+    QCOMPARE(exported.exitCode, 0);
+    QCOMPARE(QString::fromUtf8(dump.out), QString::fromUtf8(exported.out));
+    QCOMPARE(parseCsv(dump.out).value(0).value(QStringLiteral("科目")).value_or(QString()),
+             printed);
+}
+
+// Numbers and dates print the same whatever the user's locale: a decimal comma would split the
+// field, and mdb-export formats both in the C locale. A German locale is made for the test.
+void TestBankFiles::numbersAndDatesIgnoreTheLocale_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<double>("stored");
+    QTest::addColumn<QString>("printed");
+    QTest::newRow("Double") << int(MDB_DOUBLE) << 444.555 << "444.555";
+    QTest::newRow("Date/Time") << int(MDB_DATETIME) << 27293.5 << "09/21/74 12:00:00";
+}
+
+void TestBankFiles::numbersAndDatesIgnoreTheLocale()
+{
+    QFETCH(int, type);
+    QFETCH(double, stored);
+    QFETCH(QString, printed);
+    const QString locales = m_dir.filePath(QStringLiteral("locales"));
+    QDir().mkpath(locales);
+    const Run made = run(QStringLiteral("localedef"),
+                         {QStringLiteral("-i"), QStringLiteral("de_DE"), QStringLiteral("-f"),
+                          QStringLiteral("UTF-8"), locales + QStringLiteral("/de_DE.UTF-8")});
+    if (made.exitCode != 0 || !QFileInfo::exists(locales + QStringLiteral("/de_DE.UTF-8")))
+        QSKIP("localedef cannot make a German locale here");
+    QByteArray value(sizeof stored, '\0');
+    std::memcpy(value.data(), &stored, sizeof stored);
+    const QString bank = m_dir.filePath(QStringLiteral("number.slg"));
+    QVERIFY(writeRetypedBank(m_dir.filePath(QStringLiteral("number.csv")), bank, quint8(type), 0, 0,
+                             value));
+
+    qputenv("LOCPATH", QFile::encodeName(locales));
+    qputenv("LC_ALL", "de_DE.UTF-8");
+    const Run dump = tool({QStringLiteral("dump"), bank});
+    const Run exported = run(QStringLiteral("mdb-export"), {bank, QStringLiteral("问题")});
+    qunsetenv("LC_ALL");
+    qunsetenv("LOCPATH");
+    QVERIFY2(dump.exitCode == 0, dump.err.constData());
     QCOMPARE(exported.exitCode, 0);
     QCOMPARE(QString::fromUtf8(dump.out), QString::fromUtf8(exported.out));
     QCOMPARE(parseCsv(dump.out).value(0).value(QStringLiteral("科目")).value_or(QString()),
