@@ -18,7 +18,9 @@ Application::~Application()
 
 void Application::start()
 {
-    // Watched from the first step, so that a request during start-up is not lost either.
+    // Watched from the first step, so that a request during start-up is not lost either. Only
+    // one watcher can hold the signals: the one of an earlier start goes first.
+    m_sessionEnd.reset();
     m_sessionEnd = SessionEndWatcher::create();
     QObject::connect(m_sessionEnd.get(), &SessionEndWatcher::endRequested, m_sessionEnd.get(),
                      [this] { endSession(); });
