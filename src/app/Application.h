@@ -2,6 +2,9 @@
 
 #include <QString>
 
+#include <memory>
+
+class SessionEndWatcher;
 class TDataModule1;
 class TForm1;
 class TForm2;
@@ -18,6 +21,9 @@ public:
     // Shutdown: destroys the dialog, the data module, then the main window (FormDestroy).
     void shutdown();
     int run();
+    // The end of the session (log-off, shutdown, a termination signal): closes open dialogs and
+    // boxes and then the main window, so that the exit steps run as after a normal close.
+    void endSession();
 
     TForm1 *Form1 = nullptr;
     TDataModule1 *DataModule1 = nullptr;
@@ -25,4 +31,6 @@ public:
 
 private:
     QString m_programFolder;
+    std::unique_ptr<SessionEndWatcher> m_sessionEnd;
+    bool m_endRequested = false;
 };

@@ -16,6 +16,7 @@
 namespace {
 
 constexpr int kMemoHeader = 12;
+constexpr int kNumericSize = 17;
 constexpr quint32 kMemoInline = 0x80000000u;
 constexpr quint32 kMemoSingleRow = 0x40000000u;
 constexpr quint32 kMemoLengthMask = 0x00FFFFFFu;
@@ -149,10 +150,33 @@ bool decodeCell(MdbHandle *mdb, const FileBytes &file, MdbColumn *col, const Mdb
                                   bytes->size());
         break;
     }
-    case MDB_OLE:
-    case MDB_BINARY:
+    case MDB_OLE: {
+        // Stored like a memo: in the row, in one long-value row or in a chain of them.
+        const std::optional<QByteArray> bytes = readMemoBytes(file, value, field.siz);
+        if (!bytes)
+            return false;
+        cell.bytes = *bytes;
+        break;
+    }
+    case MDB_BINARY: {
+        // libmdb hands binary values out as C strings, so its readers see them up to the
+        // first NUL byte; reading them the same way keeps the dump comparable with theirs.
+        const QByteArray stored(reinterpret_cast<const char *>(value), field.siz);
+        const qsizetype nul = stored.indexOf('\0');
+        cell.bytes = nul < 0 ? stored : stored.left(nul);
+        break;
+    }
+    case MDB_NUMERIC:
+        // 17 bytes: sign, then a 128-bit magnitude; libmdb scales it by the column's scale.
+        if (field.siz < kNumericSize)
+            break;
+        if (char *s = mdb_numeric_to_string(mdb, field.start, col->col_scale, col->col_prec)) {
+            cell.text = QString::fromUtf8(s);
+            g_free(s);
+        }
+        break;
     case MDB_COMPLEX:
-        break; // not text; the program never reads such columns
+        break; // attachment and multi-value links of later formats: nothing to show
     default:
         if (field.siz == 0)
             break;

@@ -17,6 +17,7 @@ struct JetColumn {
 struct JetCell {
     bool isNull = true;
     QString text;
+    QByteArray bytes; // OLE and binary values: the stored bytes, which are no text
 };
 
 using JetRow = QVector<JetCell>;

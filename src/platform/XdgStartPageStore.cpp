@@ -4,11 +4,42 @@
 #include "app/IniFile.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QStringList>
+
+#include <optional>
 
 namespace {
 
 const QString kSection = QStringLiteral("Main");
+
+// The value exactly as it stands after "=" up to the end of its line. The registry hands out
+// the stored text unchanged, so the comparison at exit must see blanks and quotation marks
+// that the profile-string functions would strip. Names are matched without regard to case.
+std::optional<QString> storedText(const QString &path, const QString &section, const QString &key)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    // One character per byte, as the settings writer stores it.
+    const QStringList lines = QString::fromLatin1(file.readAll()).split(u'\n');
+    bool inSection = false;
+    for (QString line : lines) {
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+        const QString trimmed = line.trimmed();
+        if (trimmed.startsWith(u'[') && trimmed.contains(u']')) {
+            const QString name = trimmed.mid(1, trimmed.indexOf(u']') - 1).trimmed();
+            inSection = name.compare(section, Qt::CaseInsensitive) == 0;
+            continue;
+        }
+        const qsizetype eq = line.indexOf(u'=');
+        if (inSection && eq >= 0 && line.left(eq).trimmed().compare(key, Qt::CaseInsensitive) == 0)
+            return line.mid(eq + 1);
+    }
+    return std::nullopt;
+}
 
 } // namespace
 
@@ -45,7 +76,8 @@ void XdgStartPageStore::closeKey()
 
 std::vector<std::uint8_t> XdgStartPageStore::storedBytes(const std::u16string &name) const
 {
-    const QString text = IniFile(m_filePath).readString(kSection, QString::fromStdU16String(name));
+    const QString text =
+        storedText(m_filePath, kSection, QString::fromStdU16String(name)).value_or(QString());
     std::vector<std::uint8_t> bytes;
     if (text.isEmpty())
         return bytes;

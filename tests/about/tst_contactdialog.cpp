@@ -11,13 +11,16 @@
 #include <QDesktopServices>
 #include <QFile>
 #include <QFrame>
+#include <QGlyphRun>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
 #include <QPushButton>
+#include <QRawFont>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextLayout>
 #include <QTimer>
 #include <QUrl>
 #include <QWindow>
@@ -58,6 +61,8 @@ private slots:
     void layout_data();
     void layout();
     void labelsSizedToTextWithoutOverlap();
+    void layoutFacesHaveStandInsOfTheirKind_data();
+    void layoutFacesHaveStandInsOfTheirKind();
     void textsAndPictures();
     void onlyButton1TakesFocus();
     void centredOnFirstShowingOnly();
@@ -230,6 +235,46 @@ void TestContactDialog::layout()
                  m_dialog->palette().color(QPalette::WindowText));
         QVERIFY(!label->font().underline());
     }
+}
+
+// Each Windows face of the layouts is drawn in an installed face of the same kind: 宋体 in the Ming
+// face, Latin letters and digits included, and 黑体 in a Hei face (scripts/install-deps installs
+// both).
+void TestContactDialog::layoutFacesHaveStandInsOfTheirKind_data()
+{
+    QTest::addColumn<QString>("layoutFace");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("drawnIn");
+    QTest::newRow("宋体, Chinese") << "宋体"
+                                   << "软件版本"
+                                   << "AR PL UMing CN";
+    QTest::newRow("宋体, digits and brackets") << "宋体"
+                                               << "2.0.0.6 [1]"
+                                               << "AR PL UMing CN";
+    QTest::newRow("黑体") << "黑体"
+                          << "联系作者"
+                          << "WenQuanYi Micro Hei";
+    QTest::newRow("Tahoma, Latin") << "Tahoma"
+                                   << "Version"
+                                   << "DejaVu Sans";
+}
+
+void TestContactDialog::layoutFacesHaveStandInsOfTheirKind()
+{
+    QFETCH(QString, layoutFace);
+    QFETCH(QString, text);
+    QFETCH(QString, drawnIn);
+    QFont font(layoutFace);
+    font.setPixelSize(14);
+    QTextLayout layout(text, font);
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    // Every run of glyphs of the text comes from the stand-in, none from a fallback face.
+    const QList<QGlyphRun> runs = layout.glyphRuns();
+    QVERIFY(!runs.isEmpty());
+    for (const QGlyphRun &run : runs)
+        QCOMPARE(run.rawFont().familyName().toLower(), drawnIn.toLower());
 }
 
 void TestContactDialog::labelsSizedToTextWithoutOverlap()

@@ -6,11 +6,15 @@
 #include "JetFormat.h"
 #include "SyntheticBank.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <mdbtools.h>
+
+#include <cstring>
 
 using namespace BankReaders;
 
@@ -89,6 +93,42 @@ int ownedMapKind(const QString &file)
     return quint8(page[start]);
 }
 
+// A bank whose 科目 column is turned into another type: its entry in the table definition gets
+// the type, precision and scale, and its value in the one row the given bytes (at most 18, the
+// room its nine characters took). Both readers then read the same bytes as that type.
+bool writeRetypedBank(const QString &source, const QString &bank, quint8 type, quint8 precision,
+                      quint8 scale, const QByteArray &value)
+{
+    QFile csv(source);
+    if (!csv.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    csv.write("科目,题目内容,选项,标准答案,编号\n\"RETYPED01\",\"题\",\"A;B\",\"A\",1\n");
+    csv.close();
+    if (BankReaders::tool({QStringLiteral("build"), source, QStringLiteral("-o"), bank}).exitCode !=
+        0)
+        return false;
+    QFile file(bank);
+    if (!file.open(QIODevice::ReadWrite))
+        return false;
+    QByteArray bytes = file.readAll();
+    // The table definition of 问题 is page 5; 科目 is its first column entry, after the header
+    // and one index row count.
+    const qsizetype entry = 5 * JetFormat::kPageSize + 63 + 12;
+    if (quint8(bytes[entry]) != MDB_TEXT)
+        return false;
+    bytes[entry] = char(type);
+    bytes[entry + 11] = char(precision);
+    bytes[entry + 12] = char(scale);
+    QByteArray utf16;
+    for (const char c : QByteArray("RETYPED01"))
+        utf16 += QByteArray(1, c) + QByteArray(1, '\0');
+    const qsizetype at = bytes.indexOf(utf16);
+    if (at < 0 || bytes.indexOf(utf16, at + 1) >= 0 || value.size() > utf16.size())
+        return false;
+    bytes.replace(at, utf16.size(), value + QByteArray(utf16.size() - value.size(), '\0'));
+    return file.seek(0) && file.write(bytes) == bytes.size();
+}
+
 } // namespace
 
 class TestBankFiles : public QObject {
@@ -102,6 +142,10 @@ private slots:
     void deterministicAndRoundTrip();
     void accessFixtures_data();
     void accessFixtures();
+    void decimalColumn_data();
+    void decimalColumn();
+    void numbersAndDatesIgnoreTheLocale_data();
+    void numbersAndDatesIgnoreTheLocale();
     void damagedFiles_data();
     void damagedFiles();
 
@@ -153,17 +197,22 @@ void TestBankFiles::threeReaders()
         QVERIFY2(r.exitCode == 0, r.err.constData());
         records = BankCsvReader::readFile(source);
     }
-    QVector<Row> expected, libmdbExpected;
+    QVector<Row> expected, libmdbExpected, dumpExpected;
     for (const BankRecord &r : records) {
         expected.append(expectedRow(r));
-        Row seen;
+        Row seen, dumped;
         const Row row = expectedRow(r);
-        for (auto it = row.begin(); it != row.end(); ++it)
+        for (auto it = row.begin(); it != row.end(); ++it) {
             seen.insert(it.key(), asLibmdbSees(it.value()));
+            // The dump prints as mdb-export does: an empty value like NULL, all else intact.
+            dumped.insert(it.key(),
+                          it.value() && it.value()->isEmpty() ? std::nullopt : it.value());
+        }
         libmdbExpected.append(seen);
+        dumpExpected.append(dumped);
     }
 
-    compareRows(viaDump(bank), expected, "qinglan-bank dump");
+    compareRows(viaDump(bank), dumpExpected, "qinglan-bank dump");
     compareRows(viaMdbExport(bank), libmdbExpected, "mdb-export");
     const MdbReaderResult independent = viaMdbReader(bank);
     QCOMPARE(independent.password, QStringLiteral("kpwq"));
@@ -306,6 +355,92 @@ void TestBankFiles::accessFixtures()
     const Run exported = run(QStringLiteral("mdb-export"), {file, table});
     QCOMPARE(exported.exitCode, 0);
     QCOMPARE(QString::fromUtf8(dump.out), QString::fromUtf8(exported.out));
+}
+
+// A Decimal (numeric) column: sign, then the magnitude as four 32-bit words, the most
+// significant first, each least significant byte first. The dump must print it as mdb-export
+// does, not as NULL.
+void TestBankFiles::decimalColumn_data()
+{
+    QTest::addColumn<int>("scale");
+    QTest::addColumn<bool>("negative");
+    QTest::addColumn<QList<quint32>>("words"); // most significant first
+    QTest::addColumn<QString>("printed");
+    QTest::newRow("whole number") << 0 << false << QList<quint32>{0, 0, 0, 4} << "4";
+    QTest::newRow("two decimals") << 2 << false << QList<quint32>{0, 0, 0, 1234} << "12.34";
+    QTest::newRow("negative fraction") << 2 << true << QList<quint32>{0, 0, 0, 5} << "-0.05";
+    QTest::newRow("zero") << 0 << false << QList<quint32>{0, 0, 0, 0} << "0";
+    QTest::newRow("past 64 bits") << 0 << false << QList<quint32>{0, 1, 0, 0}
+                                  << "18446744073709551616";
+    QTest::newRow("28 digits, 10 decimals")
+        << 10 << false << QList<quint32>{0, 0x204FCE5E, 0x3E250261, 0x0FFFFFFF}
+        << "999999999999999999.9999999999"; // 10^28 - 1
+}
+
+void TestBankFiles::decimalColumn()
+{
+    QFETCH(int, scale);
+    QFETCH(bool, negative);
+    QFETCH(QList<quint32>, words);
+    QFETCH(QString, printed);
+    QByteArray decimal(1, negative ? char(0x80) : char(0));
+    for (const quint32 word : words) {
+        for (int shift = 0; shift < 32; shift += 8)
+            decimal += char((word >> shift) & 0xFF);
+    }
+    const QString bank = m_dir.filePath(QStringLiteral("decimal.slg"));
+    QVERIFY(writeRetypedBank(m_dir.filePath(QStringLiteral("decimal.csv")), bank, MDB_NUMERIC, 28,
+                             quint8(scale), decimal));
+
+    const Run dump = tool({QStringLiteral("dump"), bank});
+    QVERIFY2(dump.exitCode == 0, dump.err.constData());
+    const Run exported = run(QStringLiteral("mdb-export"), {bank, QStringLiteral("问题")});
+    QCOMPARE(exported.exitCode, 0);
+    QCOMPARE(QString::fromUtf8(dump.out), QString::fromUtf8(exported.out));
+    QCOMPARE(parseCsv(dump.out).value(0).value(QStringLiteral("科目")).value_or(QString()),
+             printed);
+}
+
+// Numbers and dates print the same whatever the user's locale: a decimal comma would split the
+// field, and mdb-export formats both in the C locale. A German locale is made for the test.
+void TestBankFiles::numbersAndDatesIgnoreTheLocale_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<double>("stored");
+    QTest::addColumn<QString>("printed");
+    QTest::newRow("Double") << int(MDB_DOUBLE) << 444.555 << "444.555";
+    QTest::newRow("Date/Time") << int(MDB_DATETIME) << 27293.5 << "09/21/74 12:00:00";
+}
+
+void TestBankFiles::numbersAndDatesIgnoreTheLocale()
+{
+    QFETCH(int, type);
+    QFETCH(double, stored);
+    QFETCH(QString, printed);
+    const QString locales = m_dir.filePath(QStringLiteral("locales"));
+    QDir().mkpath(locales);
+    const Run made = run(QStringLiteral("localedef"),
+                         {QStringLiteral("-i"), QStringLiteral("de_DE"), QStringLiteral("-f"),
+                          QStringLiteral("UTF-8"), locales + QStringLiteral("/de_DE.UTF-8")});
+    if (made.exitCode != 0 || !QFileInfo::exists(locales + QStringLiteral("/de_DE.UTF-8")))
+        QSKIP("localedef cannot make a German locale here");
+    QByteArray value(sizeof stored, '\0');
+    std::memcpy(value.data(), &stored, sizeof stored);
+    const QString bank = m_dir.filePath(QStringLiteral("number.slg"));
+    QVERIFY(writeRetypedBank(m_dir.filePath(QStringLiteral("number.csv")), bank, quint8(type), 0, 0,
+                             value));
+
+    qputenv("LOCPATH", QFile::encodeName(locales));
+    qputenv("LC_ALL", "de_DE.UTF-8");
+    const Run dump = tool({QStringLiteral("dump"), bank});
+    const Run exported = run(QStringLiteral("mdb-export"), {bank, QStringLiteral("问题")});
+    qunsetenv("LC_ALL");
+    qunsetenv("LOCPATH");
+    QVERIFY2(dump.exitCode == 0, dump.err.constData());
+    QCOMPARE(exported.exitCode, 0);
+    QCOMPARE(QString::fromUtf8(dump.out), QString::fromUtf8(exported.out));
+    QCOMPARE(parseCsv(dump.out).value(0).value(QStringLiteral("科目")).value_or(QString()),
+             printed);
 }
 
 void TestBankFiles::damagedFiles_data()

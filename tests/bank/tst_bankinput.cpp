@@ -143,7 +143,7 @@ void TestBankInput::acceptedSource_data()
         << dumpHeader + "\"科\",\"A\",1,\"题\",\n\"科\",,2,\"题二\",\n";
     QTest::newRow("quotes, commas and line breaks inside values")
         << kHeader + "\"a \"\"b\"\"\",\"x,\r\ny\",\"\"\"q\"\"\",\"\",3\n"
-        << dumpHeader + "\"a \"\"b\"\"\",\"\",3,\"x,\r\ny\",\"\"\"q\"\"\"\n";
+        << dumpHeader + "\"a \"\"b\"\"\",,3,\"x,\r\ny\",\"\"\"q\"\"\"\n";
     QTest::newRow("numbers filled in after the highest")
         << kHeader + "\"科\",\"一\",,,\n\"科\",\"二\",,,40\n\"科\",\"三\",,,\n"
         << dumpHeader + "\"科\",,41,\"一\",\n\"科\",,40,\"二\",\n\"科\",,42,\"三\",\n";

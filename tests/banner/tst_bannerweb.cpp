@@ -35,6 +35,10 @@ const QByteArray kNextPage = R"(<!DOCTYPE html><html><body style="margin: 12px; 
 border: 2px dotted blue">next</body></html>)";
 const QByteArray kFramesetPage = R"(<html><frameset cols="50%,50%">
 <frame src="/frame.html"><frame src="/frame.html"></frameset></html>)";
+const QByteArray kLinksPage = R"(<!DOCTYPE html><html><body>
+<a id="blank" href="/next.html" target="_blank">next</a>
+<a id="script" href="#" onclick="window.open('/frame.html', 'ad', 'width=300'); return false">frame</a>
+</body></html>)";
 const QByteArray kSvgPage =
     R"(<svg xmlns="http://www.w3.org/2000/svg" width="20" height="20"><rect width="20" height="20"/></svg>)";
 
@@ -77,6 +81,8 @@ private slots:
     void documentWithoutBodyIsLeftAlone();
     void framesetPageReportsUnsupportedInterface();
     void pictureClickWhileRotating();
+    void newWindowGoesToDefaultBrowser_data();
+    void newWindowGoesToDefaultBrowser();
 
 private:
     QWebEngineView *view() const { return m_form->Banner->WebBrowser1; }
@@ -133,6 +139,7 @@ void TestBannerWeb::initTestCase()
     m_server->addPage(QStringLiteral("/next.html"), kHtml, kNextPage);
     m_server->addPage(QStringLiteral("/frameset.html"), kHtml, kFramesetPage);
     m_server->addPage(QStringLiteral("/picture.svg"), "image/svg+xml", kSvgPage);
+    m_server->addPage(QStringLiteral("/links.html"), kHtml, kLinksPage);
 
     m_folder = std::make_unique<QTemporaryDir>();
     m_form = std::make_unique<TForm1>(m_folder->path());
@@ -269,6 +276,32 @@ void TestBannerWeb::pictureClickWhileRotating()
     QCOMPARE(m_opened, QList<QUrl>({siteUrl(QStringLiteral("/soft/win-do/1049.html"))}));
     QCOMPARE(strip->PageControl2->currentIndex(), page);
     QVERIFY(strip->Timer1->isActive());
+}
+
+// A link of the page that opens a new window, by its target or by script, opens in the
+// default browser; the strip keeps showing its page.
+void TestBannerWeb::newWindowGoesToDefaultBrowser_data()
+{
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<QString>("opened");
+    QTest::newRow("target=_blank") << "blank"
+                                   << "/next.html";
+    QTest::newRow("window.open") << "script"
+                                 << "/frame.html";
+}
+
+void TestBannerWeb::newWindowGoesToDefaultBrowser()
+{
+    QFETCH(QString, link);
+    QFETCH(QString, opened);
+    const QUrl page = siteUrl(QStringLiteral("/links.html"));
+    QCOMPARE(load(page), 1);
+    m_opened.clear();
+    m_errors.clear();
+    runScript(QStringLiteral("document.getElementById('%1').click(); true").arg(link));
+    QTRY_COMPARE_WITH_TIMEOUT(m_opened, QList<QUrl>({siteUrl(opened)}), 10000);
+    QCOMPARE(view()->url(), page);
+    QVERIFY(m_errors.isEmpty());
 }
 
 int main(int argc, char *argv[])

@@ -26,6 +26,7 @@ CHECKBOX2 = (330 + 8, 70 + 6 + 8)
 BUTTON5 = (562 + 37, 70 + 3 + 12)
 CHECKBOX4 = (3 + 552 + 8, 108 + 1 + 8)  # 复制即查, in GroupBox1's caption row
 ANSWER_BOX = (8, 243, 632 - 20, 146)  # x, y, w, h without the scroll bar
+MEMO_BOX = (3 + 5, 108 + 19, 632, 86)  # the input box with its frame
 
 failures = []
 
@@ -165,6 +166,68 @@ def colour_rows(session, wid, name):
     return merged
 
 
+def windows_of(pid):
+    """Visible windows of a process with the program's title, as decimal ids."""
+    out = run("xdotool", "search", "--all", "--onlyvisible", "--pid", str(pid), "--name",
+              f"^{TITLE}$", check_rc=False)
+    return [int(w) for w in out.split()]
+
+
+def stacking():
+    """Client windows from the bottom of the stack to the top."""
+    out = run("xprop", "-root", "_NET_CLIENT_LIST_STACKING", check_rc=False)
+    if "#" not in out:
+        return []
+    return [int(w.strip(), 16) for w in out.split("#")[1].split(",")]
+
+
+def transient_for(wid):
+    out = run("xprop", "-id", str(wid), "WM_TRANSIENT_FOR", check_rc=False)
+    return int(out.split("#")[1].strip(), 16) if "#" in out else None
+
+
+def error_box_of(pid, main):
+    """The process's other window with the program's title: an error box."""
+    boxes = [w for w in windows_of(pid) if w != int(main)]
+    return boxes[-1] if boxes else None
+
+
+def check_box_above(pid, main, when):
+    box = wait_for(lambda: error_box_of(pid, main), 10)
+    check(box is not None, f"an error box appears {when}")
+    if box is None:
+        return
+    time.sleep(0.5)
+    order = stacking()
+    check(is_above(main), f"the main window is above others while the box shows ({when})")
+    check(transient_for(box) == int(main), f"the error box is owned by the main window ({when})")
+    check(box in order and int(main) in order and order.index(box) > order.index(int(main)),
+          f"the error box is stacked above the topmost main window ({when})")
+    # The OK button sits at the box's lower right corner.
+    (x, y, w, h), _ = geometry(str(box))
+    run("xdotool", "mousemove", "--sync", str(x + w - 50), str(y + h - 22))
+    run("xdotool", "click", "1")
+    check(wait_for(lambda: box not in windows_of(pid), 5), f"OK closes the error box ({when})")
+
+
+def memo_ink_rows(session, wid, name):
+    """Rows of the input box's inside (frame left out) that hold dark text, and its height."""
+    path = session.screenshot(name)
+    (x, y, _, _), _ = geometry(wid)
+    mx, my, mw, mh = MEMO_BOX
+    inner_w, inner_h = mw - 6, mh - 4
+    out = run("convert", path, "-crop", f"{inner_w}x{inner_h}+{x + mx + 3}+{y + my + 2}",
+              "+repage", "-depth", "8", "txt:-")
+    dark = {}
+    for line in out.splitlines()[1:]:
+        coords, _, rest = line.partition(":")
+        _, py = (int(v) for v in coords.split(","))
+        r, g, b = (int(float(v)) for v in rest.split("(")[1].split(")")[0].split(",")[:3])
+        if r < 90 and g < 90 and b < 90:
+            dark[py] = dark.get(py, 0) + 1
+    return sorted(row for row, n in dark.items() if n >= 2), inner_h
+
+
 def start_program(folder, program_name):
     proc = subprocess.Popen([os.path.join(folder, program_name)], cwd=folder,
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -236,6 +299,13 @@ def main():
         check(abs((x - fl) - want_left) <= 1 and abs((y - ft) - want_top) <= 1,
               f"centred on the screen (frame at {x - fl},{y - ft}, want {want_left},{want_top})")
         check(is_above(wid), "_NET_WM_STATE_ABOVE is set at first start")
+
+        # 1b. The five usage lines fit the input box: four lines of text (the second is empty),
+        # the last one whole, ending above the bottom of the box instead of running into it.
+        ink, inner_h = memo_ink_rows(session, wid, "usage-lines")
+        check(len(ink) >= 40 and ink[-1] < inner_h - 2,
+              f"the fifth usage line shows whole ({len(ink)} rows of text, the last at "
+              f"{ink[-1] if ink else None} of {inner_h})")
 
         # 2. The bank is unpacked next to the program, byte for byte.
         bank_path = os.path.join(folder, "question.slg")
@@ -357,6 +427,48 @@ def main():
         if wid3:
             close_window(wid3)
             third.wait(15)
+        # 8. Error boxes belong to the main window and stay above it while it is topmost: at
+        # start-up (the bank cannot be unpacked over a folder of its name, so the connection
+        # fails as well) and during a lookup, which then fails too.
+        broken = tempfile.mkdtemp(prefix="qinglan-e2e-broken-")
+        shutil.copy2(args.program, broken)
+        os.mkdir(os.path.join(broken, "question.slg"))
+        fourth = subprocess.Popen([os.path.join(broken, program_name)], cwd=broken,
+                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        procs.append(fourth)
+        main4 = wait_for(lambda: next((str(w) for w in windows_of(fourth.pid)
+                                       if geometry(str(w))[0][2:] == (648, 397)), None), 20)
+        check(main4 is not None, "the main window appears when the bank cannot be unpacked")
+        if main4:
+            check_box_above(fourth.pid, main4, "when the unpacking fails at start-up")
+            check_box_above(fourth.pid, main4, "when the connection fails at start-up")
+            time.sleep(1.0)
+            session.screenshot("after-start-up-boxes")
+            click_client(main4, MEMO)
+            run("xdotool", "type", "--delay", "60", "a")
+            check_box_above(fourth.pid, main4, "when a lookup fails")
+            fourth.kill()
+            fourth.wait(5)
+        shutil.rmtree(broken, ignore_errors=True)
+
+        # 9. SIGTERM (log-off, shutdown, kill) closes the window the normal way: the bank is
+        # deleted and the options are written as the boxes stood.
+        shutil.rmtree(folder, ignore_errors=True)
+        os.makedirs(folder)
+        shutil.copy2(args.program, folder)
+        fifth, wid5 = start_program(folder, program_name)
+        procs.append(fifth)
+        check(wid5 is not None and os.path.isfile(bank_path), "a fresh start unpacks the bank")
+        if wid5:
+            click_client(wid5, CHECKBOX1)  # untick keep-on-top
+            check(wait_for(lambda: not is_above(wid5), 3), "keep-on-top is off before the signal")
+            fifth.terminate()
+            status = fifth.wait(15)
+            check(status == 0, f"SIGTERM ends the process with status 0 (got {status})")
+            check(not os.path.exists(bank_path), "question.slg is gone after SIGTERM")
+            config = read(os.path.join(folder, "Config.ini"))
+            check(config == b"[Config]\r\nSetHomePage=1\r\nSetTop=0\r\nWatchClipboard=0\r\n",
+                  f"after SIGTERM Config.ini holds the boxes as they stood ({config!r})")
     finally:
         for p in procs:
             if p.poll() is None:

@@ -1,4 +1,5 @@
 #include "app/ErrorGuard.h"
+#include "app/Fonts.h"
 #include "data/TDataModule1.h"
 #include "ui/main/MemoBox.h"
 #include "ui/main/TForm1.h"
@@ -11,11 +12,14 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextEdit>
+#include <QTextLayout>
 #include <QWindow>
 
 // Behaviour of the main window's own controls: layout, keep-on-top, click-to-paste.
@@ -39,6 +43,11 @@ private slots:
     void overlongInputIsNotLookedUp_data();
     void overlongInputIsNotLookedUp();
     void watchClipboardIsStoredAfterSetTop();
+    void tabMovesTheFocus();
+    void answerBoxScrollBarKeepsNormalColours();
+    void usageLinesFitTheInputBox();
+    void onlyControlCharactersAreTrimmed_data();
+    void onlyControlCharactersAreTrimmed();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -313,6 +322,107 @@ void TestMainWindow::watchClipboardIsStoredAfterSetTop()
     m_form = std::make_unique<TForm1>(folder);
     m_form->setExitWait(0);
     QVERIFY(m_form->CheckBox4->isChecked());
+    QVERIFY(m_errors.isEmpty());
+}
+
+// Neither box wants tabs: Tab goes on to the next control, Shift+Tab back, and the input box
+// neither gets a tab character nor runs a lookup.
+void TestMainWindow::tabMovesTheFocus()
+{
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    m_form->Memo1->setFocus();
+    QVERIFY(m_form->Memo1->hasFocus());
+    const QString before = m_form->Memo1->toPlainText();
+    QSignalSpy changes(m_form->Memo1, &QPlainTextEdit::textChanged);
+
+    QTest::keyClick(m_form->Memo1, Qt::Key_Tab);
+    QVERIFY(m_form->RichEdit1->hasFocus());
+    QCOMPARE(m_form->Memo1->toPlainText(), before);
+    QCOMPARE(changes.size(), 0);
+    QVERIFY(m_form->RichEdit1->document()->isEmpty());
+
+    QTest::keyClick(m_form->RichEdit1, Qt::Key_Tab);
+    QVERIFY(m_form->CheckBox3->hasFocus());
+    QVERIFY(m_form->RichEdit1->document()->isEmpty());
+
+    QTest::keyClick(m_form->CheckBox3, Qt::Key_Backtab, Qt::ShiftModifier);
+    QVERIFY(m_form->RichEdit1->hasFocus());
+    QTest::keyClick(m_form->RichEdit1, Qt::Key_Backtab, Qt::ShiftModifier);
+    QVERIFY(m_form->Memo1->hasFocus());
+    QCOMPARE(changes.size(), 0);
+}
+
+// The answer box's text is red by default, its scroll bar is drawn as everywhere else.
+void TestMainWindow::answerBoxScrollBarKeepsNormalColours()
+{
+    QCOMPARE(m_form->RichEdit1->palette().color(QPalette::Text), QColor(0xFF, 0, 0));
+    QScrollBar *bar = m_form->RichEdit1->verticalScrollBar();
+    for (const QPalette::ColorRole role :
+         {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        QCOMPARE(bar->palette().color(role), m_form->palette().color(role));
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    const QImage drawn = bar->grab().toImage();
+    int red = 0;
+    for (int y = 0; y < drawn.height(); ++y)
+        for (int x = 0; x < drawn.width(); ++x) {
+            const QColor c = drawn.pixelColor(x, y);
+            red += c.red() > 150 && c.green() < 110 && c.blue() < 110;
+        }
+    QCOMPARE(red, 0);
+}
+
+// All five usage lines show in the 86-pixel input box, the last one whole, with nothing to scroll.
+void TestMainWindow::usageLinesFitTheInputBox()
+{
+    installFontSubstitutions();
+    // The window's font as the program sets it, now resolved through the stand-ins.
+    m_form = std::make_unique<TForm1>(m_dir->path());
+    m_form->setExitWait(0);
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    MemoBox *memo = m_form->Memo1;
+    QCOMPARE(memo->height(), 86);
+    QCOMPARE(memo->blockCount(), 5);
+    QCOMPARE(memo->verticalScrollBar()->maximum(), 0);
+    const QTextBlock last = memo->document()->lastBlock();
+    QVERIFY(last.layout()->lineCount() == 1);
+    QTextCursor end(last);
+    end.movePosition(QTextCursor::EndOfBlock);
+    const QRect lastLine = memo->cursorRect(end);
+    QVERIFY2(lastLine.top() >= 0 && lastLine.bottom() < memo->viewport()->height(),
+             qPrintable(QStringLiteral("the fifth line takes rows %1 to %2, the box shows %3")
+                            .arg(lastLine.top())
+                            .arg(lastLine.bottom())
+                            .arg(memo->viewport()->height())));
+    // Each of the lines with text takes one row: none wraps.
+    for (QTextBlock block = memo->document()->begin(); block.isValid(); block = block.next())
+        QCOMPARE(block.layout()->lineCount(), 1);
+}
+
+// The lookup trims only characters up to U+0020. A leading no-break space or ideographic space
+// stays in the text, so the question is not found as typed but as a copied block, and the
+// answer box says so in a fifth line.
+void TestMainWindow::onlyControlCharactersAreTrimmed_data()
+{
+    QTest::addColumn<QString>("prefix");
+    QTest::addColumn<bool>("foundAsTyped");
+    QTest::newRow("space") << QStringLiteral(" ") << true;
+    QTest::newRow("tab and line break") << QStringLiteral("\t\n") << true;
+    QTest::newRow("no-break space U+00A0") << QStringLiteral("\u00A0") << false;
+    QTest::newRow("ideographic space U+3000") << QStringLiteral("\u3000") << false;
+}
+
+void TestMainWindow::onlyControlCharactersAreTrimmed()
+{
+    QFETCH(QString, prefix);
+    QFETCH(bool, foundAsTyped);
+    const QString question = QStringLiteral("国家秘密的密级分为(  )三级。");
+    m_form->Memo1->setPlainText(prefix + question);
+    const QStringList lines = m_form->RichEdit1->toPlainText().split(u'\n', Qt::SkipEmptyParts);
+    QVERIFY(lineStartingWith(m_form->RichEdit1, QStringLiteral("题目内容:")).contains(question));
+    QCOMPARE(lines.size(), foundAsTyped ? 4 : 5);
     QVERIFY(m_errors.isEmpty());
 }
 

@@ -3,13 +3,18 @@
 #include "ui/about/TForm2.h"
 #include "ui/main/TForm1.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QPushButton>
 #include <QResource>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+
+#include <csignal>
 
 namespace {
 
@@ -46,6 +51,8 @@ private slots:
     void presentBankSkipsUnpackAndRestore();
     void folderNamedLikeBankIsNotPresent();
     void readOnlySettingsFileReportsAndSkipsRest();
+    void terminationSignalRunsTheNormalExit_data();
+    void terminationSignalRunsTheNormalExit();
 
 private:
     QString path(const QString &name) const { return QDir(m_dir->path()).filePath(name); }
@@ -158,6 +165,45 @@ void TestStartup::readOnlySettingsFileReportsAndSkipsRest()
     QCOMPARE(m_errors, QStringList{QString("Unable to write to %1.").arg(path("Config.ini"))});
     QCOMPARE(readAll(path("Config.ini")), stored);
     QVERIFY(!QFile::exists(path("question.slg")));
+}
+
+void TestStartup::terminationSignalRunsTheNormalExit_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::addColumn<bool>("dialogOpen");
+    QTest::newRow("SIGTERM") << SIGTERM << false;
+    QTest::newRow("SIGHUP") << SIGHUP << false;
+    QTest::newRow("SIGINT") << SIGINT << false;
+    QTest::newRow("SIGTERM while the contact dialog is open") << SIGTERM << true;
+}
+
+void TestStartup::terminationSignalRunsTheNormalExit()
+{
+    QFETCH(int, signalNumber);
+    QFETCH(bool, dialogOpen);
+    Application app(m_dir->path());
+    bool dialogWasOpen = false;
+    // Runs inside the program's event loop: an option changed during the run, then the signal.
+    QTimer::singleShot(0, [&] {
+        app.Form1->CheckBox1->setChecked(false);
+        app.Form1->CheckBox3->setChecked(false);
+        if (dialogOpen) {
+            QTimer::singleShot(0, [&] {
+                dialogWasOpen = app.Form2->isVisible();
+                std::raise(signalNumber);
+            });
+            app.Form1->Button5->click(); // waits in the dialog's own loop
+        } else {
+            std::raise(signalNumber);
+        }
+    });
+    QCOMPARE(app.run(), 0);
+    QCOMPARE(dialogWasOpen, dialogOpen);
+    QVERIFY(app.Form1 == nullptr);
+    QVERIFY(!QFile::exists(path("question.slg")));
+    QCOMPARE(readAll(path("Config.ini")),
+             QByteArray("[Config]\r\nSetHomePage=0\r\nSetTop=0\r\nWatchClipboard=0\r\n"));
+    QVERIFY(m_errors.isEmpty());
 }
 
 QTEST_MAIN(TestStartup)

@@ -22,6 +22,8 @@ private slots:
     void createdOnFirstExitThenNeverRewritten();
     void differingValueIsReplacedOthersKept();
     void unwritableFolderReportsSetFailure();
+    void storedValueIsComparedExactly_data();
+    void storedValueIsComparedExactly();
 
 private:
     QString filePath() const;
@@ -129,6 +131,42 @@ void TestXdgStartPageStore::unwritableFolderReportsSetFailure()
     } catch (const AppError &error) {
         QCOMPARE(error.message(), QString("Failed to set data for 'Start Page'"));
     }
+}
+
+// The registry compares the stored text as it is: blanks and quotation marks around the address
+// make it another value, which the exit step replaces.
+void TestXdgStartPageStore::storedValueIsComparedExactly_data()
+{
+    const QByteArray address(site::kDirectoryPage);
+    QTest::addColumn<QByteArray>("stored");
+    QTest::addColumn<bool>("rewritten");
+    QTest::newRow("the address") << address << false;
+    QTest::newRow("double quotes") << '"' + address + '"' << true;
+    QTest::newRow("single quotes") << '\'' + address + '\'' << true;
+    QTest::newRow("blanks after") << address + "  " << true;
+    QTest::newRow("blank before") << ' ' + address << true;
+    QTest::newRow("quoted and padded") << '"' + address + "\"  " << true;
+    QTest::newRow("blank before, CRLF line ends") << ' ' + address << true;
+}
+
+void TestXdgStartPageStore::storedValueIsComparedExactly()
+{
+    QFETCH(QByteArray, stored);
+    QFETCH(bool, rewritten);
+    const QByteArray eol = QByteArray(QTest::currentDataTag()).contains("CRLF") ? "\r\n" : "\n";
+    QVERIFY(QDir().mkpath(m_config->filePath("qinglan")));
+    QFile file(filePath());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    const QByteArray before = "[Main]" + eol + "Start Page=" + stored + eol;
+    file.write(before);
+    file.close();
+    runHomePageStep(nullptr);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray after = file.readAll();
+    if (rewritten)
+        QCOMPARE(after, "[Main]" + eol + "Start Page=" + QByteArray(site::kDirectoryPage) + eol);
+    else
+        QCOMPARE(after, before);
 }
 
 QTEST_GUILESS_MAIN(TestXdgStartPageStore)

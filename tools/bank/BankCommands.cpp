@@ -36,8 +36,10 @@ const char kBuildHelp[] =
 const char kDumpHelp[] =
     "Usage: qinglan-bank dump FILE [TABLE]\n"
     "Prints the rows of TABLE (default 问题) of a Jet 4 database as CSV in the dialect of\n"
-    "mdb-export, read through the program's own reading code. Without TABLE and without a\n"
-    "table 问题 it lists the user tables.\n";
+    "mdb-export, read through the program's own reading code: every column type as mdb-export\n"
+    "prints it (OLE values byte for byte, binary ones up to their first zero byte), and a\n"
+    "zero-length value like NULL, as nothing.\n"
+    "Without TABLE and without a table 问题 it lists the user tables.\n";
 const char kCheckHelp[] =
     "Usage: qinglan-bank check FILE\n"
     "Opens FILE as the program does, checks the table 问题 and its five columns, and prints\n"
@@ -105,6 +107,11 @@ bool isQuotedType(int type)
 {
     // As mdb-export: text, memo, date, binary, OLE and replication ids are quoted.
     return type == 10 || type == 12 || type == 8 || type == 9 || type == 11 || type == 15;
+}
+
+bool isBinaryType(int type)
+{
+    return type == 9 || type == 11; // binary, OLE
 }
 
 QString typeName(const JetColumn &c)
@@ -201,9 +208,14 @@ int BankCommands::dump(const QStringList &args)
                 if (i)
                     out += ',';
                 const JetCell &cell = row[i];
-                CsvWriter::appendField(
-                    out, cell.isNull ? std::nullopt : std::optional<QString>(cell.text),
-                    isQuotedType(columns[i].type));
+                // mdb-export knows a value only by its length: a zero-length text, memo or
+                // binary value prints as NULL, like a missing one.
+                if (cell.isNull || (cell.text.isEmpty() && cell.bytes.isEmpty()))
+                    continue;
+                if (isBinaryType(columns[i].type))
+                    CsvWriter::appendBytes(out, cell.bytes);
+                else
+                    CsvWriter::appendField(out, cell.text, isQuotedType(columns[i].type));
             }
             out += '\n';
             if (out.size() > (1 << 20)) {

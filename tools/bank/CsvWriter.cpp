@@ -17,3 +17,10 @@ void CsvWriter::appendField(QByteArray &line, const std::optional<QString> &valu
     line += QString(*value).replace(u'"', QStringLiteral("\"\"")).toUtf8();
     line += '"';
 }
+
+void CsvWriter::appendBytes(QByteArray &line, const QByteArray &bytes)
+{
+    line += '"';
+    line += QByteArray(bytes).replace('"', "\"\"");
+    line += '"';
+}

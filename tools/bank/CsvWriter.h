@@ -7,11 +7,12 @@
 #include <optional>
 
 // Prints rows the way mdb-export does: a header of bare names, text-like values in double
-// quotes with "" for a quote, everything else bare, NULL as nothing. Unlike mdb-export it
-// prints an empty text as "", since it can tell it from NULL.
+// quotes with "" for a quote, everything else bare, NULL as nothing.
 namespace CsvWriter {
 
 QByteArray header(const QStringList &names);
 void appendField(QByteArray &line, const std::optional<QString> &value, bool quoted);
+// A binary value byte for byte (mdb-export's default "raw" mode), in quotes with "" for a quote.
+void appendBytes(QByteArray &line, const QByteArray &bytes);
 
 } // namespace CsvWriter

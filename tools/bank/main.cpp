@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 
+#include <clocale>
 #include <cstdio>
 
 namespace {
@@ -21,6 +22,11 @@ const char kHelp[] = "Usage: qinglan-bank COMMAND ...\n"
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    // The application object takes the whole locale from the environment, but libmdb formats
+    // numbers and dates with printf and strftime: in the C locale, as mdb-export leaves them,
+    // so that a decimal comma never splits a CSV field and dates read the same everywhere.
+    std::setlocale(LC_NUMERIC, "C");
+    std::setlocale(LC_TIME, "C");
     QStringList args = app.arguments().mid(1);
     if (args.isEmpty()) {
         std::fputs(kHelp, stderr);

@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QStackedWidget>
 #include <QTimer>
+#include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
 #include <QWebEngineScript>
 #include <QWebEngineView>
@@ -77,6 +78,16 @@ void BannerStrip::startRotating()
     WebBrowser1->show();
     connect(WebBrowser1->page(), &QWebEnginePage::loadFinished, this,
             [this] { emit documentComplete(); });
+    // A link or script of the page that asks for a new window (target=_blank, window.open)
+    // gets the system's default browser, as a browser control hands such a request on; the
+    // strip itself stays on the advertising page. Only web addresses leave the strip.
+    connect(WebBrowser1->page(), &QWebEnginePage::newWindowRequested, this,
+            [](QWebEngineNewWindowRequest &request) {
+                const QUrl address = request.requestedUrl();
+                if (address.scheme() == QLatin1String("http") ||
+                    address.scheme() == QLatin1String("https"))
+                    QDesktopServices::openUrl(address);
+            });
     // The advertising page is loaded once; switching pages later only changes what is visible.
     WebBrowser1->load(siteAddress(site::kAdvertPath));
     Timer1->start();

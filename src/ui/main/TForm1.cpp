@@ -27,6 +27,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStackedWidget>
 #include <QTextEdit>
 #include <QThread>
@@ -83,6 +84,9 @@ void TForm1::buildControls()
     Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // An edit box without "want tabs": Tab moves on to the next control instead of inserting
+    // a tab character (and running a lookup on it).
+    Memo1->setTabChangesFocus(true);
     // The usage lines go in before the change handler is connected: no lookup at start.
     Memo1->setPlainText(usageLines().join(u'\n'));
 
@@ -98,6 +102,18 @@ void TForm1::buildControls()
     RichEdit1->setAcceptRichText(false);
     RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     RichEdit1->setLineWrapMode(QTextEdit::WidgetWidth);
+    RichEdit1->setTabChangesFocus(true);
+    // Only the text is red by default: the scroll bars keep the colours of the rest of the
+    // window instead of inheriting the group box's red.
+    for (QScrollBar *bar : {RichEdit1->verticalScrollBar(), RichEdit1->horizontalScrollBar()}) {
+        QPalette normal = bar->palette();
+        const QPalette window = palette();
+        for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text})
+            for (const QPalette::ColorGroup group :
+                 {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+                normal.setColor(group, role, window.color(group, role));
+        bar->setPalette(normal);
+    }
 
     Banner = new BannerStrip(this);
     PageControl2 = Banner->PageControl2;
