@@ -1,6 +1,7 @@
 // The data module's connection: what a failed connect reports, that every lookup tries again,
 // what a lookup reports for a file without the bank's table or columns, and how long the file
 // is held open.
+#include "DamagedBank.h"
 #include "JetFixtures.h"
 #include "WrittenBank.h"
 
@@ -75,6 +76,10 @@ private slots:
                                       << "is damaged";
         QTest::newRow("memo's long value lost") << "lost memo"
                                                 << "is missing or cut short";
+        QTest::newRow("memo chain loops on itself") << "self loop"
+                                                    << "is missing or cut short";
+        QTest::newRow("memo chains ping-pong") << "ping-pong"
+                                               << "is missing or cut short";
         QTest::newRow("other password") << "V2000_with-password.mdb"
                                         << "Not a valid password";
         QTest::newRow("no password") << "V2000_no-password.mdb"
@@ -102,6 +107,22 @@ private slots:
             QVERIFY(page + 4096 <= bytes.size());
             QVERIFY(f.seek(page));
             QCOMPARE(f.write(QByteArray(4096, '\0')), qint64(4096));
+        } else if (fixture == "self loop" || fixture == "ping-pong") {
+            // Every question in a chain of two links that loops, each claiming 0xFFFFFF bytes.
+            QVector<BankRecord> rows;
+            for (int i = 0; i < 60; ++i)
+                rows << WrittenBank::row("科目", QString(3000, u'题') + QString::number(i), "甲;乙",
+                                         "A");
+            QVERIFY(WrittenBank::write(m_bank, rows));
+            QFile f(m_bank);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            const QByteArray good = f.readAll();
+            f.close();
+            writeFile(m_bank,
+                      DamagedBank::loopChains(good,
+                                              fixture == "self loop" ? DamagedBank::Loop::Self
+                                                                     : DamagedBank::Loop::PingPong,
+                                              0xFFFFFF));
         } else if (!fixture.isEmpty()) {
             REQUIRE_SAMPLE(JetFixtures::copyTo(fixture, m_bank));
         }
