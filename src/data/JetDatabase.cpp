@@ -131,33 +131,43 @@ std::optional<QByteArray> readMemoBytes(const FileBytes &file, const unsigned ch
     return bytes;
 }
 
-// Decodes one value into `cell`; false when it is a memo whose long-value data is lost.
-bool decodeCell(MdbHandle *mdb, const FileBytes &file, MdbColumn *col, const MdbField &field,
-                int rowStart, int rowEnd, std::unordered_set<quint32> &usedLongValues,
-                JetCell &cell)
+enum class CellFault {
+    None,
+    LongValueLost,    // a memo whose long-value data is missing, cut short or taken twice
+    LongerThanColumn, // a text value that its column could never have held
+};
+
+// Decodes one value into `cell`.
+CellFault decodeCell(MdbHandle *mdb, const FileBytes &file, MdbColumn *col, const MdbField &field,
+                     int rowStart, int rowEnd, std::unordered_set<quint32> &usedLongValues,
+                     JetCell &cell)
 {
     cell = JetCell();
     if (col->col_type == MDB_BOOL) {
         cell.isNull = false;
         cell.text = field.is_null ? QStringLiteral("0") : QStringLiteral("1");
-        return true;
+        return CellFault::None;
     }
     if (field.is_null)
-        return true;
+        return CellFault::None;
     // libmdb's own bounds check lets a negative length through; a value must lie in its row.
     if (field.siz < 0 || field.start < rowStart || field.start + field.siz > rowEnd)
-        return true;
+        return CellFault::None;
     cell.isNull = false;
     const auto *value = mdb->pg_buf + field.start;
     switch (col->col_type) {
     case MDB_TEXT:
+        // Jet keeps a text within its declared size (in bytes); a longer value is bytes of
+        // another kind, such as a memo's header read through a column retyped to Text.
+        if (field.siz > col->col_size)
+            return CellFault::LongerThanColumn;
         cell.text = decodeJetText(value, field.siz);
         break;
     case MDB_MEMO: {
         const std::optional<QByteArray> bytes =
             readMemoBytes(file, value, field.siz, usedLongValues);
         if (!bytes)
-            return false;
+            return CellFault::LongValueLost;
         cell.text = decodeJetText(reinterpret_cast<const unsigned char *>(bytes->constData()),
                                   bytes->size());
         break;
@@ -183,7 +193,7 @@ bool decodeCell(MdbHandle *mdb, const FileBytes &file, MdbColumn *col, const Mdb
         }
         break;
     }
-    return true;
+    return CellFault::None;
 }
 
 } // namespace
@@ -355,13 +365,21 @@ void JetDatabase::forEachRow(const QString &table,
             continue;
         for (guint i = 0; i < columnCount; ++i) {
             auto *col = static_cast<MdbColumn *>(g_ptr_array_index(t->columns, i));
-            if (!decodeCell(mdb, file, col, fields[i], start, start + int(length), usedLongValues,
-                            row[i]))
-                throw damaged(m_name, QStringLiteral("the long value of column \"%1\" in row %2 "
-                                                     "of table \"%3\" is missing or cut short")
-                                          .arg(QString::fromUtf8(col->name))
-                                          .arg(visited + 1)
-                                          .arg(table));
+            const CellFault fault = decodeCell(mdb, file, col, fields[i], start,
+                                               start + int(length), usedLongValues, row[i]);
+            if (fault == CellFault::None)
+                continue;
+            const QString where = QStringLiteral("column \"%1\" in row %2 of table \"%3\"")
+                                      .arg(QString::fromUtf8(col->name))
+                                      .arg(visited + 1)
+                                      .arg(table);
+            throw damaged(m_name, fault == CellFault::LongValueLost
+                                      ? QStringLiteral("the long value of %1 is missing or cut "
+                                                       "short")
+                                            .arg(where)
+                                      : QStringLiteral("the value of %1 is longer than the "
+                                                       "column allows")
+                                            .arg(where));
         }
         visit(row);
         ++visited;

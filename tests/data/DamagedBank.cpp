@@ -124,3 +124,28 @@ QByteArray DamagedBank::shareFirstChain(const QByteArray &bank)
     put32(damaged, second + 4, found[0].front());
     return damaged;
 }
+
+QByteArray DamagedBank::retypeColumn(const QByteArray &bank, int column, int type, int length)
+{
+    QByteArray damaged = bank;
+    // The question table's definition: a definition page other than the catalogue's (page 2).
+    for (qsizetype page = 3 * kPage; page + kPage <= bank.size(); page += kPage) {
+        if (bank[page] != 0x02)
+            continue;
+        // Column entries of 25 bytes follow the 63-byte header and 12 bytes per index.
+        const qsizetype columns = page + 63 + 12 * qsizetype(get32(bank, page + 51));
+        for (int c = 0; c < get16(bank, page + 45); ++c) {
+            const qsizetype entry = columns + 25 * c;
+            if (get16(bank, entry + 5) != column)
+                continue;
+            damaged[entry] = char(type);
+            if (length >= 0) {
+                damaged[entry + 23] = char(length & 0xFF);
+                damaged[entry + 24] = char(length >> 8);
+            }
+            return damaged;
+        }
+    }
+    QTest::qFail("the column was not found in the table definition", __FILE__, __LINE__);
+    return bank;
+}

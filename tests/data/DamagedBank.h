@@ -22,4 +22,8 @@ QByteArray loopChains(const QByteArray &bank, Loop loop, quint32 declaredLength)
 // the same long-value rows.
 QByteArray shareFirstChain(const QByteArray &bank);
 
+// Gives the column numbered `column` of the question table another type code and, when
+// `length` is not negative, another declared length, as a design changed by hand would.
+QByteArray retypeColumn(const QByteArray &bank, int column, int type, int length = -1);
+
 } // namespace DamagedBank
