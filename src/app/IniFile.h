@@ -3,7 +3,8 @@
 #include <QString>
 
 // The settings object: it holds only the path. Every read goes to the file, every write
-// rewrites it, so nothing is cached between the start-up read and the exit write.
+// rewrites it, so nothing is cached between the start-up read and the exit write. A UTF-16
+// file (with its byte-order mark) is read and written as UTF-16, any other as 8-bit text.
 class IniFile {
 public:
     explicit IniFile(const QString &path);
