@@ -63,6 +63,28 @@ QString unquoted(QString value)
     return value.left(kMaxValueLength);
 }
 
+// Rewrites the file where it stands, for a folder that refuses a new file beside it. The part
+// beyond the old length is written first: when the disk cannot hold it the file is cut back and
+// stays as it was. Only then is the old part overwritten, in space the file already has.
+bool writeInPlace(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
+        return false;
+    const qint64 oldSize = file.size();
+    if (bytes.size() > oldSize) {
+        const qint64 grow = bytes.size() - oldSize;
+        if (!file.seek(oldSize) || file.write(bytes.constData() + oldSize, grow) != grow) {
+            file.resize(oldSize);
+            return false;
+        }
+    }
+    const qint64 head = qMin<qint64>(oldSize, bytes.size());
+    if (!file.seek(0) || file.write(bytes.constData(), head) != head)
+        return false;
+    return file.resize(bytes.size());
+}
+
 } // namespace
 
 IniFile::IniFile(const QString &path) : m_path(path) {}
@@ -101,9 +123,17 @@ void IniFile::writeString(const QString &section, const QString &key, const QStr
                           !info.permissions().testFlag(QFileDevice::WriteOwner)))
         throw AppError(unableToWrite);
 
+    // A file that is there but cannot be read would be rebuilt from nothing, losing every
+    // other section and key in it: that is a failed write, not an empty file.
     IniContent content;
-    if (QFile file(m_path); file.open(QIODevice::ReadOnly))
+    if (info.exists()) {
+        QFile file(m_path);
+        if (!file.open(QIODevice::ReadOnly))
+            throw AppError(unableToWrite);
         content = classify(file.readAll());
+        if (file.error() != QFileDevice::NoError)
+            throw AppError(unableToWrite);
+    }
     const QByteArray bytes =
         content.utf16 ? utf16Bytes(IniText::withValue(QStringView(utf16Text(content.bytes)),
                                                       section, key, value),
@@ -112,10 +142,15 @@ void IniFile::writeString(const QString &section, const QString &key, const QStr
     content.bytes.clear();
 
     // Write beside the old file and rename over it: a crash or a full disk mid-write leaves
-    // either the complete old content or the complete new one, never a truncated file.
+    // either the complete old content or the complete new one, never a truncated file. A folder
+    // that refuses the new file may still let the file itself be changed, as the Windows
+    // profile functions would; then the file is rewritten where it stands.
     QSaveFile out(m_path);
-    if (!out.open(QIODevice::WriteOnly))
+    if (!out.open(QIODevice::WriteOnly)) {
+        if (info.exists() && writeInPlace(m_path, bytes))
+            return;
         throw AppError(unableToWrite);
+    }
     if (out.write(bytes) != bytes.size() || !out.commit())
         throw AppError(unableToWrite);
     if (info.exists())

@@ -13,7 +13,8 @@ public:
 
     const QString &fileName() const { return m_path; }
     bool ReadBool(const QString &section, const QString &key, bool defaultValue) const;
-    // Throws AppError("Unable to write to <path>") when the file cannot be replaced.
+    // Throws AppError("Unable to write to <path>") when the file cannot be written, or exists
+    // but cannot be read (rewriting it would lose what it holds).
     void WriteBool(const QString &section, const QString &key, bool value) const;
 
     // Raw value of a key (section and key matched without regard to case), as the profile
