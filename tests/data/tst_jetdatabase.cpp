@@ -12,7 +12,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#ifdef Q_OS_LINUX
 #include <sys/resource.h>
+#endif
 
 namespace {
 
@@ -82,12 +84,16 @@ QByteArray writtenBankBytes()
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// The most memory this process has held so far (Linux reports kilobytes).
+// The most memory this process has held so far; -1 where the system does not say.
 qint64 peakResidentBytes()
 {
+#ifdef Q_OS_LINUX
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    return qint64(usage.ru_maxrss) * 1024;
+    return qint64(usage.ru_maxrss) * 1024; // Linux reports kilobytes
+#else
+    return -1;
+#endif
 }
 
 QString readFailure(const QByteArray &bytes)
