@@ -2,71 +2,56 @@
 
 #include "app/AppError.h"
 #include "app/IniNumber.h"
+#include "app/IniText.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QStringList>
-
-#include <optional>
+#include <QtEndian>
 
 namespace {
 
 constexpr qsizetype kMaxValueLength = 2047;
 
-struct IniLines {
-    QStringList lines;
-    QString eol = QStringLiteral("\r\n");
-    bool endsWithEol = true;
+// The file's bytes and the form of its text. A file that starts with the UTF-16 little-endian
+// byte-order mark is UTF-16 text, as the Windows profile functions read it; any other file is
+// 8-bit text, one character per byte, so that lines the program does not touch are written back
+// byte for byte: a comment in another code page (say GBK, typed on a Chinese Windows) is not
+// valid UTF-8 and would otherwise come back as replacement characters. Names and values the
+// program reads and writes are ASCII.
+struct IniContent {
+    QByteArray bytes;
+    bool utf16 = false;
 };
 
-IniLines readLines(const QString &path)
+constexpr char kUtf16Mark[] = "\xFF\xFE";
+
+IniContent classify(QByteArray bytes)
 {
-    IniLines ini;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return ini;
-    // One character per byte, so that lines the program does not touch are written back byte for
-    // byte: a comment in another code page (say GBK, typed on a Chinese Windows) is not valid
-    // UTF-8 and would otherwise come back as replacement characters. Names and values the program
-    // reads and writes are ASCII.
-    const QString text = QString::fromLatin1(file.readAll());
-    if (text.isEmpty())
-        return ini;
-    if (!text.contains(QStringLiteral("\r\n")) && text.contains(u'\n'))
-        ini.eol = QStringLiteral("\n");
-    ini.endsWithEol = text.endsWith(u'\n');
-    QString normalised = text;
-    normalised.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    ini.lines = normalised.split(u'\n');
-    if (ini.endsWithEol)
-        ini.lines.removeLast();
-    return ini;
+    IniContent content;
+    content.utf16 = bytes.startsWith(QByteArrayView(kUtf16Mark, 2));
+    content.bytes = std::move(bytes);
+    return content;
 }
 
-// Returns the section name when the line is a section header.
-std::optional<QString> sectionName(const QString &line)
+// The UTF-16 text after the mark; an odd last byte is no character and is left out.
+QString utf16Text(const QByteArray &bytes)
 {
-    const QString t = line.trimmed();
-    if (!t.startsWith(u'['))
-        return std::nullopt;
-    const qsizetype close = t.indexOf(u']');
-    if (close < 0)
-        return std::nullopt;
-    return t.mid(1, close - 1).trimmed();
+    const qsizetype units = (bytes.size() - 2) / 2;
+    QString text(units, Qt::Uninitialized);
+    qFromLittleEndian<char16_t>(bytes.constData() + 2, units, text.data());
+    return text;
 }
 
-std::optional<QString> keyName(const QString &line)
+QByteArray utf16Bytes(const QString &text, const QByteArray &old)
 {
-    const qsizetype eq = line.indexOf(u'=');
-    if (eq < 0)
-        return std::nullopt;
-    return line.left(eq).trimmed();
-}
-
-bool sameName(const QString &a, const QString &b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0;
+    QByteArray bytes(2 + 2 * text.size(), Qt::Uninitialized);
+    bytes[0] = kUtf16Mark[0];
+    bytes[1] = kUtf16Mark[1];
+    qToLittleEndian<char16_t>(text.constData(), text.size(), bytes.data() + 2);
+    if (old.size() % 2 == 1)
+        bytes.append(old.back()); // the odd byte stays where it was, at the end
+    return bytes;
 }
 
 QString unquoted(QString value)
@@ -78,25 +63,42 @@ QString unquoted(QString value)
     return value.left(kMaxValueLength);
 }
 
+// Rewrites the file where it stands, for a folder that refuses a new file beside it. The part
+// beyond the old length is written first: when the disk cannot hold it the file is cut back and
+// stays as it was. Only then is the old part overwritten, in space the file already has.
+bool writeInPlace(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
+        return false;
+    const qint64 oldSize = file.size();
+    if (bytes.size() > oldSize) {
+        const qint64 grow = bytes.size() - oldSize;
+        if (!file.seek(oldSize) || file.write(bytes.constData() + oldSize, grow) != grow) {
+            file.resize(oldSize);
+            return false;
+        }
+    }
+    const qint64 head = qMin<qint64>(oldSize, bytes.size());
+    if (!file.seek(0) || file.write(bytes.constData(), head) != head)
+        return false;
+    return file.resize(bytes.size());
+}
+
 } // namespace
 
 IniFile::IniFile(const QString &path) : m_path(path) {}
 
 QString IniFile::readString(const QString &section, const QString &key) const
 {
-    const IniLines ini = readLines(m_path);
-    bool inSection = false;
-    for (const QString &line : ini.lines) {
-        if (const auto name = sectionName(line)) {
-            inSection = sameName(*name, section);
-            continue;
-        }
-        if (!inSection)
-            continue;
-        if (const auto k = keyName(line); k && sameName(*k, key))
-            return unquoted(line.mid(line.indexOf(u'=') + 1));
-    }
-    return {};
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const IniContent content = classify(file.readAll());
+    const std::optional<QString> value =
+        content.utf16 ? IniText::find(QStringView(utf16Text(content.bytes)), section, key)
+                      : IniText::find(QLatin1StringView(content.bytes), section, key);
+    return value ? unquoted(*value) : QString();
 }
 
 bool IniFile::ReadBool(const QString &section, const QString &key, bool defaultValue) const
@@ -112,40 +114,6 @@ void IniFile::WriteBool(const QString &section, const QString &key, bool value) 
 
 void IniFile::writeString(const QString &section, const QString &key, const QString &value) const
 {
-    IniLines ini = readLines(m_path);
-    const QString entry = key + u'=' + value;
-
-    qsizetype sectionStart = -1; // index of the header line
-    qsizetype sectionEnd = -1;   // one past the last key line of the section
-    qsizetype keyLine = -1;
-    for (qsizetype i = 0; i < ini.lines.size(); ++i) {
-        if (const auto name = sectionName(ini.lines[i])) {
-            if (sectionStart >= 0 && sectionEnd < 0)
-                sectionEnd = i;
-            if (sectionStart < 0 && sameName(*name, section))
-                sectionStart = i;
-            continue;
-        }
-        if (sectionStart >= 0 && sectionEnd < 0 && keyLine < 0) {
-            if (const auto k = keyName(ini.lines[i]); k && sameName(*k, key))
-                keyLine = i;
-        }
-    }
-    if (sectionStart >= 0 && sectionEnd < 0)
-        sectionEnd = ini.lines.size();
-
-    if (keyLine >= 0) {
-        ini.lines[keyLine] = keyName(ini.lines[keyLine]).value() + u'=' + value;
-    } else if (sectionStart >= 0) {
-        // After the section's last non-blank line, so a blank separator line stays in place.
-        qsizetype at = sectionEnd;
-        while (at > sectionStart + 1 && ini.lines[at - 1].trimmed().isEmpty())
-            --at;
-        ini.lines.insert(at, entry);
-    } else {
-        ini.lines << u'[' + section + u']' << entry;
-    }
-
     const QString unableToWrite = QStringLiteral("Unable to write to %1").arg(m_path);
     // Replacing through a rename would succeed over a read-only file in a writable folder;
     // the file's own write protection must still be honoured.
@@ -155,13 +123,34 @@ void IniFile::writeString(const QString &section, const QString &key, const QStr
                           !info.permissions().testFlag(QFileDevice::WriteOwner)))
         throw AppError(unableToWrite);
 
+    // A file that is there but cannot be read would be rebuilt from nothing, losing every
+    // other section and key in it: that is a failed write, not an empty file.
+    IniContent content;
+    if (info.exists()) {
+        QFile file(m_path);
+        if (!file.open(QIODevice::ReadOnly))
+            throw AppError(unableToWrite);
+        content = classify(file.readAll());
+        if (file.error() != QFileDevice::NoError)
+            throw AppError(unableToWrite);
+    }
+    const QByteArray bytes =
+        content.utf16 ? utf16Bytes(IniText::withValue(QStringView(utf16Text(content.bytes)),
+                                                      section, key, value),
+                                   content.bytes)
+                      : IniText::withValue(QLatin1StringView(content.bytes), section, key, value);
+    content.bytes.clear();
+
     // Write beside the old file and rename over it: a crash or a full disk mid-write leaves
-    // either the complete old content or the complete new one, never a truncated file.
+    // either the complete old content or the complete new one, never a truncated file. A folder
+    // that refuses the new file may still let the file itself be changed, as the Windows
+    // profile functions would; then the file is rewritten where it stands.
     QSaveFile out(m_path);
-    if (!out.open(QIODevice::WriteOnly))
+    if (!out.open(QIODevice::WriteOnly)) {
+        if (info.exists() && writeInPlace(m_path, bytes))
+            return;
         throw AppError(unableToWrite);
-    const QString text = ini.lines.join(ini.eol) + (ini.endsWithEol ? ini.eol : QString());
-    const QByteArray bytes = text.toLatin1();
+    }
     if (out.write(bytes) != bytes.size() || !out.commit())
         throw AppError(unableToWrite);
     if (info.exists())

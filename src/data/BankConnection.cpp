@@ -6,8 +6,12 @@
 
 namespace {
 
-// Reads the rows of the bank table in storage order; a file without the table or one of the
-// four columns is still a working connection, the lookup then reports what is missing.
+constexpr int kTextType = 10;
+
+// Reads the rows of the bank table in storage order. A file without the table or one of the
+// four columns is still a working connection, the lookup then reports what is missing; a
+// question column that cannot be searched, or values that are not what their columns claim,
+// fail the connect.
 std::unique_ptr<QuestionTable> loadQuestions(const JetDatabase &db, const QString &path,
                                              QString *schemaError)
 {
@@ -16,15 +20,31 @@ std::unique_ptr<QuestionTable> loadQuestions(const JetDatabase &db, const QStrin
         *schemaError = QStringLiteral("Cannot find the table \"%1\" in \"%2\"").arg(table, path);
         return nullptr;
     }
+    const QVector<JetColumn> columns = db.columns(table);
     std::array<int, 4> at{};
     try {
-        at = BankSchema::locateColumns(db.columns(table));
+        at = BankSchema::locateColumns(columns);
     } catch (const AppError &missingColumn) {
         *schemaError = missingColumn.message();
         return nullptr;
     }
+    if (const QString problem = BankSchema::typeProblem(columns, at); !problem.isEmpty())
+        throw AppError(QStringLiteral("The table \"%1\" in \"%2\" cannot be searched: %3")
+                           .arg(table, path, problem));
     QuestionTable::Builder builder;
+    qsizetype rowNumber = 0;
     db.forEachRow(table, [&](const JetRow &row) {
+        ++rowNumber;
+        // Text holds no NUL: one there means the bytes are something else, as when a memo's
+        // header is read through a column that claims to be Text, and must not be shown.
+        for (const int c : at) {
+            if (columns[c].type == kTextType && row[c].text.contains(QChar(0)))
+                throw AppError(QStringLiteral("The database file \"%1\" is damaged: the value of "
+                                              "column \"%2\" in row %3 of table \"%4\" is not text")
+                                   .arg(path, columns[c].name)
+                                   .arg(rowNumber)
+                                   .arg(table));
+        }
         builder.append(row[at[0]].text, row[at[1]].text, row[at[2]].text, row[at[3]].text);
     });
     return std::make_unique<QuestionTable>(builder.build());

@@ -19,7 +19,8 @@ public:
     void setFileName(const QString &path) { m_path = path; }
     const QString &fileName() const { return m_path; }
     // Throws AppError when the file is missing, no Jet 4 database, damaged or has another
-    // database password; the connection then stays closed.
+    // database password, or when its 题目内容 column is of a type no text can match; the
+    // connection then stays closed.
     void Open();
     void Close();
     bool Connected() const { return m_open; }

@@ -1,6 +1,7 @@
 #include "data/BankSchema.h"
 
 #include "app/AppError.h"
+#include "data/JetTypeName.h"
 
 QString BankSchema::tableName()
 {
@@ -29,4 +30,15 @@ std::array<int, 4> BankSchema::locateColumns(const QVector<JetColumn> &columns)
             throw AppError(QStringLiteral("ADOQuery1: Field '%1' not found").arg(columnNames()[c]));
     }
     return at;
+}
+
+QString BankSchema::typeProblem(const QVector<JetColumn> &columns, const std::array<int, 4> &at)
+{
+    constexpr int kText = 10;
+    constexpr int kMemo = 12;
+    const JetColumn &question = columns[at[1]];
+    if (question.type == kMemo || question.type == kText)
+        return QString();
+    return QStringLiteral("column \"%1\" is of type %2, not Memo")
+        .arg(question.name, jetTypeName(question.type));
 }

@@ -2,8 +2,20 @@
 
 #include "app/AppError.h"
 
-#include <QFile>
+#include <QFileInfo>
 #include <QResource>
+#include <QSaveFile>
+
+#include <cerrno>
+
+namespace {
+
+AppError cannotCreate(const QString &path, const QString &why)
+{
+    return AppError(QStringLiteral("Cannot create file \"%1\". %2").arg(path, why));
+}
+
+} // namespace
 
 void unpackQuestionBank(const QString &appPath, const QString &resourcePath)
 {
@@ -14,12 +26,18 @@ void unpackQuestionBank(const QString &appPath, const QString &resourcePath)
     const QByteArray bytes = resource.uncompressedData();
 
     const QString path = appPath + QStringLiteral("question.slg");
-    QFile file(path);
-    // Unbuffered: each write goes to the system, so a short write is seen where it happens.
-    // The file closes on every way out; a file cut short stays on disk and goes at exit.
-    if (!file.open(QIODevice::ReadWrite | QIODevice::Truncate | QIODevice::Unbuffered))
-        throw AppError(
-            QStringLiteral("Cannot create file \"%1\". %2").arg(path, file.errorString()));
+    // A folder of that name cannot be replaced; say so as the system would.
+    if (QFileInfo(path).isDir())
+        throw cannotCreate(path, qt_error_string(EISDIR));
+
+    // The bank is written under a name of its own in the same folder and renamed into place
+    // once whole, so that "question.slg" is only ever absent or complete: a second copy
+    // started at the same moment, which opens a present file as it is, never finds one half
+    // written. A failed write removes the temporary file and leaves no bank behind; the next
+    // start unpacks afresh. Unbuffered, so that a short write is seen where it happens.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        throw cannotCreate(path, file.errorString());
 
     const char *data = bytes.constData();
     qint64 left = bytes.size();
@@ -29,5 +47,10 @@ void unpackQuestionBank(const QString &appPath, const QString &resourcePath)
             throw AppError(QStringLiteral("Stream write error"));
         data += written;
         left -= written;
+    }
+    if (!file.commit()) {
+        if (file.error() == QFileDevice::RenameError)
+            throw cannotCreate(path, file.errorString());
+        throw AppError(QStringLiteral("Stream write error"));
     }
 }

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -80,7 +81,12 @@ std::optional<QByteArrayView> longValueRow(const FileBytes &file, quint32 pointe
 // Reads one memo value: inline, in one long-value row, or in a chain of them. Nothing when the
 // value's bytes are not all there (a long-value row missing, deleted or shorter than the length
 // the value declares): the memo is lost, and an empty or partial text would pass for it.
-std::optional<QByteArray> readMemoBytes(const FileBytes &file, const unsigned char *value, int size)
+// `used` holds the long-value rows that earlier values of the table have taken. In a sound file
+// each row belongs to one value, so a chain that comes back to a row, or a row claimed twice, is
+// damage; with that, and a declared length no longer than the file, reading the whole table
+// never takes more bytes than the file holds, however its pointers are bent.
+std::optional<QByteArray> readMemoBytes(const FileBytes &file, const unsigned char *value, int size,
+                                        std::unordered_set<quint32> &used)
 {
     if (size < kMemoHeader)
         return QByteArray();
@@ -93,10 +99,12 @@ std::optional<QByteArray> readMemoBytes(const FileBytes &file, const unsigned ch
         return QByteArray(reinterpret_cast<const char *>(value + kMemoHeader),
                           declared ? declared : available);
     }
+    if (qint64(declared) > file.size)
+        return std::nullopt;
     const quint32 firstRow = readU32(value + 4);
     if (word & kMemoSingleRow) {
         const auto row = longValueRow(file, firstRow);
-        if (!row || quint32(row->size()) < declared)
+        if (!row || quint32(row->size()) < declared || !used.insert(firstRow).second)
             return std::nullopt;
         return row->first(declared).toByteArray();
     }
@@ -104,11 +112,11 @@ std::optional<QByteArray> readMemoBytes(const FileBytes &file, const unsigned ch
         return std::nullopt; // an unknown kind of long value
     QByteArray bytes;
     quint32 next = firstRow;
-    // Real chain links carry kilobytes each; a damaged chain of tiny links (or one pointing at
-    // itself) must not keep the reader busy for millions of page reads.
+    // Real chain links carry kilobytes each; a damaged chain of tiny links must not keep the
+    // reader busy for millions of page reads.
     quint32 linksLeft = 1 + declared / 32;
     while (quint32(bytes.size()) < declared) {
-        if (next == 0 || linksLeft-- == 0)
+        if (next == 0 || linksLeft-- == 0 || !used.insert(next).second)
             return std::nullopt;
         const auto row = longValueRow(file, next);
         if (!row || row->size() < 4)
@@ -118,43 +126,59 @@ std::optional<QByteArray> readMemoBytes(const FileBytes &file, const unsigned ch
         bytes.append(row->data() + 4, chunk);
         next = readU32(link);
     }
+    // The last link ends the chain; one that goes on belongs to a value longer than declared.
+    if (next != 0)
+        return std::nullopt;
     return bytes;
 }
 
-// Decodes one value into `cell`; false when it is a memo whose long-value data is lost.
-bool decodeCell(MdbHandle *mdb, const FileBytes &file, MdbColumn *col, const MdbField &field,
-                int rowStart, int rowEnd, JetCell &cell)
+enum class CellFault {
+    None,
+    LongValueLost,    // a memo whose long-value data is missing, cut short or taken twice
+    LongerThanColumn, // a text value that its column could never have held
+};
+
+// Decodes one value into `cell`.
+CellFault decodeCell(MdbHandle *mdb, const FileBytes &file, MdbColumn *col, const MdbField &field,
+                     int rowStart, int rowEnd, std::unordered_set<quint32> &usedLongValues,
+                     JetCell &cell)
 {
     cell = JetCell();
     if (col->col_type == MDB_BOOL) {
         cell.isNull = false;
         cell.text = field.is_null ? QStringLiteral("0") : QStringLiteral("1");
-        return true;
+        return CellFault::None;
     }
     if (field.is_null)
-        return true;
+        return CellFault::None;
     // libmdb's own bounds check lets a negative length through; a value must lie in its row.
     if (field.siz < 0 || field.start < rowStart || field.start + field.siz > rowEnd)
-        return true;
+        return CellFault::None;
     cell.isNull = false;
     const auto *value = mdb->pg_buf + field.start;
     switch (col->col_type) {
     case MDB_TEXT:
+        // Jet keeps a text within its declared size (in bytes); a longer value is bytes of
+        // another kind, such as a memo's header read through a column retyped to Text.
+        if (field.siz > col->col_size)
+            return CellFault::LongerThanColumn;
         cell.text = decodeJetText(value, field.siz);
         break;
     case MDB_MEMO: {
-        const std::optional<QByteArray> bytes = readMemoBytes(file, value, field.siz);
+        const std::optional<QByteArray> bytes =
+            readMemoBytes(file, value, field.siz, usedLongValues);
         if (!bytes)
-            return false;
+            return CellFault::LongValueLost;
         cell.text = decodeJetText(reinterpret_cast<const unsigned char *>(bytes->constData()),
                                   bytes->size());
         break;
     }
     case MDB_OLE: {
         // Stored like a memo: in the row, in one long-value row or in a chain of them.
-        const std::optional<QByteArray> bytes = readMemoBytes(file, value, field.siz);
+        const std::optional<QByteArray> bytes =
+            readMemoBytes(file, value, field.siz, usedLongValues);
         if (!bytes)
-            return false;
+            return CellFault::LongValueLost;
         cell.bytes = *bytes;
         break;
     }
@@ -194,7 +218,7 @@ bool decodeCell(MdbHandle *mdb, const FileBytes &file, MdbColumn *col, const Mdb
         }
         break;
     }
-    return true;
+    return CellFault::None;
 }
 
 } // namespace
@@ -350,6 +374,7 @@ void JetDatabase::forEachRow(const QString &table,
     std::vector<MdbField> fields(columnCount);
     JetRow row(columnCount);
     const FileBytes file{m_data, m_size};
+    std::unordered_set<quint32> usedLongValues;
 
     // No column is bound: libmdb walks the pages and finds the rows, the values are decoded
     // here from the page buffer it leaves behind.
@@ -365,12 +390,21 @@ void JetDatabase::forEachRow(const QString &table,
             continue;
         for (guint i = 0; i < columnCount; ++i) {
             auto *col = static_cast<MdbColumn *>(g_ptr_array_index(t->columns, i));
-            if (!decodeCell(mdb, file, col, fields[i], start, start + int(length), row[i]))
-                throw damaged(m_name, QStringLiteral("the long value of column \"%1\" in row %2 "
-                                                     "of table \"%3\" is missing or cut short")
-                                          .arg(QString::fromUtf8(col->name))
-                                          .arg(visited + 1)
-                                          .arg(table));
+            const CellFault fault = decodeCell(mdb, file, col, fields[i], start,
+                                               start + int(length), usedLongValues, row[i]);
+            if (fault == CellFault::None)
+                continue;
+            const QString where = QStringLiteral("column \"%1\" in row %2 of table \"%3\"")
+                                      .arg(QString::fromUtf8(col->name))
+                                      .arg(visited + 1)
+                                      .arg(table);
+            throw damaged(m_name, fault == CellFault::LongValueLost
+                                      ? QStringLiteral("the long value of %1 is missing or cut "
+                                                       "short")
+                                            .arg(where)
+                                      : QStringLiteral("the value of %1 is longer than the "
+                                                       "column allows")
+                                            .arg(where));
         }
         visit(row);
         ++visited;

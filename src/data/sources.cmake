@@ -7,6 +7,7 @@ set(QINGLAN_DATA_SOURCES
     data/JetCatalog.cpp
     data/JetHeader.cpp
     data/JetText.cpp
+    data/JetTypeName.cpp
     data/JetDatabase.cpp
     data/TextFold.cpp
     data/PackedTexts.cpp

@@ -37,6 +37,10 @@ private slots:
     void readOnlyFileFailsAndStaysUnchanged();
     void missingFolderFails();
     void replacementKeepsPermissions();
+    void lineEndsStayAsTheyAre_data();
+    void lineEndsStayAsTheyAre();
+    void utf16FileStaysUtf16_data();
+    void utf16FileStaysUtf16();
 
 private:
     QTemporaryDir m_dir;
@@ -173,6 +177,91 @@ void TestIniFile::replacementKeepsPermissions()
     IniFile(path).WriteBool("Config", "SetTop", true);
     const auto ownerGroupOther = QFileDevice::Permissions(0x7077);
     QCOMPARE(QFile::permissions(path) & ownerGroupOther, perms);
+}
+
+// Each line keeps its own line end, whatever the other lines use; only the line written changes.
+void TestIniFile::lineEndsStayAsTheyAre_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QByteArray>("after");
+    QTest::newRow("LF lines in another section")
+        << QByteArray("; note\n[Window]\nLeft=10\n\r\n[Config]\r\nSetTop=0\r\n") << "SetTop"
+        << QByteArray("; note\n[Window]\nLeft=10\n\r\n[Config]\r\nSetTop=1\r\n");
+    QTest::newRow("the line written keeps its LF")
+        << QByteArray("[Config]\r\nSetTop=0\nTheme=dark\r\n") << "SetTop"
+        << QByteArray("[Config]\r\nSetTop=1\nTheme=dark\r\n");
+    QTest::newRow("new key after a LF line, CRLF file")
+        << QByteArray("[A]\nk=v\n[Config]\r\nTheme=dark\n\n[B]\r\n") << "SetTop"
+        << QByteArray("[A]\nk=v\n[Config]\r\nTheme=dark\nSetTop=1\r\n\n[B]\r\n");
+    QTest::newRow("LF-only file, new section")
+        << QByteArray("[A]\nk=v\n") << "SetTop" << QByteArray("[A]\nk=v\n[Config]\nSetTop=1\n");
+    QTest::newRow("CR alone is text, not a line end")
+        << QByteArray("[Config]\r\nNote=a\rb\r\r\nSetTop=0\r\n") << "SetTop"
+        << QByteArray("[Config]\r\nNote=a\rb\r\r\nSetTop=1\r\n");
+    QTest::newRow("no line end at the end")
+        << QByteArray("[Config]\nTheme=dark\r\nSetTop=0") << "SetTop"
+        << QByteArray("[Config]\nTheme=dark\r\nSetTop=1");
+}
+
+void TestIniFile::lineEndsStayAsTheyAre()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QString, key);
+    QFETCH(QByteArray, after);
+    const QString path = m_dir.filePath("lineends.ini");
+    writeAll(path, before);
+    IniFile(path).WriteBool("Config", key, true);
+    QCOMPARE(readAll(path), after);
+}
+
+namespace {
+
+QByteArray utf16File(const QString &text)
+{
+    QByteArray bytes("\xFF\xFE");
+    for (const QChar c : text) {
+        bytes.append(char(c.unicode() & 0xFF));
+        bytes.append(char(c.unicode() >> 8));
+    }
+    return bytes;
+}
+
+} // namespace
+
+// A file saved as UTF-16 (little-endian, with its mark) is read as text, not as bytes with a
+// NUL after each letter, and written back whole in UTF-16, other text and characters kept.
+void TestIniFile::utf16FileStaysUtf16_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<bool>("storedTop"); // what SetTop reads before the write (default on)
+    QTest::addColumn<QString>("after");  // after SetTop=1 and SetHomePage=0
+    QTest::newRow("keys present")
+        << "; 设置 \U0001F600\r\n[Config]\r\nSetHomePage=1\r\nSetTop=0\r\n"
+        << false << "; 设置 \U0001F600\r\n[Config]\r\nSetHomePage=0\r\nSetTop=1\r\n";
+    QTest::newRow("keys missing") << "[Config]\r\nTheme=深色\r\n"
+                                  << true
+                                  << "[Config]\r\nTheme=深色\r\nSetTop=1\r\nSetHomePage=0\r\n";
+    QTest::newRow("no such section, LF")
+        << "[其他]\nk=v\n"
+        << true << "[其他]\nk=v\n[Config]\nSetTop=1\nSetHomePage=0\n";
+    QTest::newRow("only the mark") << "" << true << "[Config]\r\nSetTop=1\r\nSetHomePage=0\r\n";
+}
+
+void TestIniFile::utf16FileStaysUtf16()
+{
+    QFETCH(QString, before);
+    QFETCH(bool, storedTop);
+    QFETCH(QString, after);
+    const QString path = m_dir.filePath("utf16.ini");
+    writeAll(path, utf16File(before));
+    const IniFile ini(path);
+    QCOMPARE(ini.ReadBool("Config", "SetTop", true), storedTop);
+    ini.WriteBool("Config", "SetTop", true);
+    ini.WriteBool("Config", "SetHomePage", false);
+    QCOMPARE(readAll(path), utf16File(after));
+    QCOMPARE(ini.ReadBool("Config", "SetTop", false), true);
+    QCOMPARE(ini.ReadBool("Config", "SetHomePage", true), false);
 }
 
 QTEST_GUILESS_MAIN(TestIniFile)

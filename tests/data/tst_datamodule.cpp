@@ -1,6 +1,7 @@
 // The data module's connection: what a failed connect reports, that every lookup tries again,
 // what a lookup reports for a file without the bank's table or columns, and how long the file
 // is held open.
+#include "DamagedBank.h"
 #include "JetFixtures.h"
 #include "WrittenBank.h"
 
@@ -75,6 +76,10 @@ private slots:
                                       << "is damaged";
         QTest::newRow("memo's long value lost") << "lost memo"
                                                 << "is missing or cut short";
+        QTest::newRow("memo chain loops on itself") << "self loop"
+                                                    << "is missing or cut short";
+        QTest::newRow("memo chains ping-pong") << "ping-pong"
+                                               << "is missing or cut short";
         QTest::newRow("other password") << "V2000_with-password.mdb"
                                         << "Not a valid password";
         QTest::newRow("no password") << "V2000_no-password.mdb"
@@ -102,6 +107,22 @@ private slots:
             QVERIFY(page + 4096 <= bytes.size());
             QVERIFY(f.seek(page));
             QCOMPARE(f.write(QByteArray(4096, '\0')), qint64(4096));
+        } else if (fixture == "self loop" || fixture == "ping-pong") {
+            // Every question in a chain of two links that loops, each claiming 0xFFFFFF bytes.
+            QVector<BankRecord> rows;
+            for (int i = 0; i < 60; ++i)
+                rows << WrittenBank::row("科目", QString(3000, u'题') + QString::number(i), "甲;乙",
+                                         "A");
+            QVERIFY(WrittenBank::write(m_bank, rows));
+            QFile f(m_bank);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            const QByteArray good = f.readAll();
+            f.close();
+            writeFile(m_bank,
+                      DamagedBank::loopChains(good,
+                                              fixture == "self loop" ? DamagedBank::Loop::Self
+                                                                     : DamagedBank::Loop::PingPong,
+                                              0xFFFFFF));
         } else if (!fixture.isEmpty()) {
             REQUIRE_SAMPLE(JetFixtures::copyTo(fixture, m_bank));
         }
@@ -207,6 +228,52 @@ private slots:
             return c.name == BankSchema::columnNames()[std::size_t(missing)];
         });
         QCOMPARE(failureOf([&] { BankSchema::locateColumns(columns); }), message);
+    }
+
+    // A question column that cannot be searched fails the connect with a message naming its
+    // type, instead of every lookup finding nothing; a memo column retyped to Text fails as
+    // damage instead of showing the memo's header bytes as the question.
+    void unsearchableQuestionColumnFailsConnect_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("length"); // -1: the declared length stays
+        QTest::addColumn<QString>("message");
+        const QString wrongType = "The table \"问题\" in \"%1\" cannot be searched: column "
+                                  "\"题目内容\" is of type %2, not Memo";
+        QTest::newRow("Long") << 4 << -1 << wrongType.arg("%1", "Long");
+        QTest::newRow("Decimal") << 16 << -1 << wrongType.arg("%1", "Decimal");
+        QTest::newRow("OLE Object") << 11 << -1 << wrongType.arg("%1", "OLE Object");
+        QTest::newRow("Yes/No") << 1 << -1 << wrongType.arg("%1", "Yes/No");
+        QTest::newRow("unknown type") << 0x33 << -1 << wrongType.arg("%1", "unknown (51)");
+        QTest::newRow("Text, memo length") << 10 << -1
+                                           << "The database file \"%1\" is damaged: the value of "
+                                              "column \"题目内容\" in row 1 of table \"问题\" is "
+                                              "longer than the column allows";
+        QTest::newRow("Text(255)") << 10 << 510
+                                   << "The database file \"%1\" is damaged: the value of column "
+                                      "\"题目内容\" in row 1 of table \"问题\" is not text";
+    }
+    void unsearchableQuestionColumnFailsConnect()
+    {
+        QFETCH(int, type);
+        QFETCH(int, length);
+        QFETCH(QString, message);
+        // Inline, in one long-value row and in a chain: each shows the memo header when
+        // read as text.
+        QVERIFY(
+            WrittenBank::write(m_bank, {WrittenBank::row("科目", "题目", "选项", "A"),
+                                        WrittenBank::row("科目", QString(300, u'长'), "", "B"),
+                                        WrittenBank::row("科目", QString(3000, u'链'), "", "C")}));
+        QFile f(m_bank);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray good = f.readAll();
+        f.close();
+        writeFile(m_bank, DamagedBank::retypeColumn(good, 5, type, length));
+
+        TDataModule1 module(m_appPath);
+        QCOMPARE(failureOf([&] { module.DataModuleCreate(); }), message.arg(m_bank));
+        QVERIFY(!module.ADOConnection1->Connected());
+        QCOMPARE(failureOf([&] { module.ADOQuery1->findLast("题目"); }), message.arg(m_bank));
     }
 
 private:

@@ -1,4 +1,5 @@
 // The Jet 4 reader against files that Microsoft Access wrote, and against files it must refuse.
+#include "DamagedBank.h"
 #include "JetFixtures.h"
 #include "WrittenBank.h"
 
@@ -10,6 +11,10 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+#ifdef Q_OS_LINUX
+#include <sys/resource.h>
+#endif
 
 namespace {
 
@@ -77,6 +82,28 @@ QByteArray writtenBankBytes()
         return {};
     QFile f(file);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The most memory this process has held so far; -1 where the system does not say.
+qint64 peakResidentBytes()
+{
+#ifdef Q_OS_LINUX
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return qint64(usage.ru_maxrss) * 1024; // Linux reports kilobytes
+#else
+    return -1;
+#endif
+}
+
+QString readFailure(const QByteArray &bytes)
+{
+    try {
+        JetDatabase::openBytes(bytes.constData(), bytes.size(), "damaged.slg")->readRows("问题");
+    } catch (const AppError &e) {
+        return e.message();
+    }
+    return QString();
 }
 
 } // namespace
@@ -274,6 +301,55 @@ private slots:
                      qPrintable(failure));
         }
         QCOMPARE(damagedPages, 3); // one per memo column, one for the chain's full link
+    }
+
+    // Long-value chains bent into loops, or claimed by two values, are damage like a lost row.
+    // Sixty rows each point into a loop and declare the longest length a memo can have: the
+    // reader must stop at the first without ever holding more than the file's own size.
+    void loopingChainsAreDamage_data()
+    {
+        QTest::addColumn<int>("loop"); // -1: the second chain's memo claims the first chain
+        QTest::addColumn<quint32>("declared");
+        const int self = int(DamagedBank::Loop::Self);
+        const int pingPong = int(DamagedBank::Loop::PingPong);
+        // Links carry 4,072 bytes; each question below is 6,000 bytes in two links.
+        QTest::newRow("self, longest length") << self << 0xFFFFFFu;
+        QTest::newRow("self, within the file") << self << 5000u;
+        QTest::newRow("ping-pong, longest length") << pingPong << 0xFFFFFFu;
+        QTest::newRow("ping-pong, back to the first link") << pingPong << 6000u + 4072u;
+        QTest::newRow("ping-pong, on past the length") << pingPong << 5000u;
+        QTest::newRow("two values, one chain") << -1 << 0u;
+    }
+    void loopingChainsAreDamage()
+    {
+        QFETCH(int, loop);
+        QFETCH(quint32, declared);
+        QVector<BankRecord> rows;
+        for (int i = 0; i < 60; ++i)
+            rows << WrittenBank::row("科目", QStringLiteral("第%1题").arg(i) + QString(2997, u'题'),
+                                     "甲;乙", "A");
+        QTemporaryDir dir;
+        const QString file = dir.filePath("bank.slg");
+        QVERIFY(WrittenBank::write(file, rows));
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray good = f.readAll();
+        QCOMPARE(DamagedBank::chains(good).size(), 60);
+        QCOMPARE(readFailure(good), QString());
+
+        const QByteArray bytes =
+            loop < 0 ? DamagedBank::shareFirstChain(good)
+                     : DamagedBank::loopChains(good, DamagedBank::Loop(loop), declared);
+        QVERIFY(bytes != good);
+        const QString failure = readFailure(bytes);
+        QVERIFY2(failure.startsWith("The database file \"damaged.slg\" is damaged: the long value "
+                                    "of column \"题目内容\" in row "),
+                 qPrintable(failure));
+        QVERIFY2(failure.endsWith("of table \"问题\" is missing or cut short"),
+                 qPrintable(failure));
+        // Followed to their declared lengths the sixty loops would fill gigabytes.
+        QVERIFY2(peakResidentBytes() < 100 * 1024 * 1024,
+                 qPrintable(QString::number(peakResidentBytes())));
     }
 
     void decodeText_data()

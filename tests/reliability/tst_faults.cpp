@@ -58,6 +58,7 @@ private slots:
     void diskFullWhileUnpacking();
     void killedWhileWritingSettings();
     void twoCopiesInOneFolder();
+    void twoCopiesStartedTogether();
 
 private:
     // Starts the program on the folder; the exit wait is dropped to keep the tests short.
@@ -194,10 +195,13 @@ void TestFaults::diskFullWhileUnpacking()
     const QStringList atStart = takeErrors();
     QVERIFY(atStart.size() >= 1);
     QCOMPARE(atStart[0], QStringLiteral("Stream write error."));
-    // The part that was written stays; the options were not restored.
-    const qint64 partial = QFileInfo(bank).size();
-    QVERIFY2(partial > 0 && partial < bankSize, qPrintable(QString::number(partial)));
-    QCOMPARE(readAll(bank), embeddedBank().left(partial));
+    // No part of a bank is left where a second copy would open it, and no temporary file
+    // either; the connect then finds no bank. The options were not restored.
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{QStringLiteral("Config.ini")});
+    QCOMPARE(atStart.size(), 2);
+    QVERIFY2(atStart[1].startsWith(QStringLiteral("Could not find file \"%1\"").arg(bank)),
+             qPrintable(atStart[1]));
     QVERIFY(app->Form1->CheckBox1->isChecked());
     QVERIFY(app->Form1->CheckBox3->isChecked());
     QVERIFY(app->Form1->isVisible());
@@ -312,6 +316,59 @@ void TestFaults::twoCopiesInOneFolder()
     QVERIFY(!QFile::exists(bank));
     QCOMPARE(readAll(config),
              QByteArray("[Config]\r\nSetHomePage=1\r\nSetTop=0\r\nWatchClipboard=0\r\n"));
+}
+
+// Two copies let go at the same moment in an empty folder: each either unpacks the bank or finds
+// the other's, and a file it finds must be whole, or it opens half a bank and reports it as no
+// database. Every round both connect as a single copy would.
+void TestFaults::twoCopiesStartedTogether()
+{
+    const QString helper =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/unpack_and_connect");
+    QVERIFY(QFile::exists(helper));
+    const auto startCopy = [&](QProcess &copy, const QString &folder, int delayUs = 0) {
+        copy.start(helper, {folder, QString::number(delayUs)});
+        return copy.waitForStarted() && copy.waitForReadyRead(10000) &&
+               copy.readLine() == "ready\n";
+    };
+    // One copy alone connects; what it unpacked is the bank every round must leave.
+    QString alone;
+    qint64 bankSize = 0;
+    {
+        QTemporaryDir folder;
+        QProcess copy;
+        QVERIFY(startCopy(copy, folder.path()));
+        copy.write("go\n");
+        QVERIFY(copy.waitForFinished(30000));
+        alone = QString::fromUtf8(copy.readAllStandardOutput()).trimmed();
+        QCOMPARE(alone, QStringLiteral("connected"));
+        bankSize = QFileInfo(inFolder(folder.path(), QStringLiteral("question.slg"))).size();
+    }
+    for (int round = 0; round < 100; ++round) {
+        QTemporaryDir folder;
+        QProcess first;
+        QProcess second;
+        // The second copy lets go a little later in most rounds, so that some rounds find the
+        // first one in the middle of its unpacking.
+        QVERIFY(startCopy(first, folder.path()));
+        QVERIFY(startCopy(second, folder.path(), round % 50 * 100));
+        // QProcess sends only when asked to wait: let both go before waiting for either.
+        first.write("go\n");
+        second.write("go\n");
+        QVERIFY(first.waitForBytesWritten() && second.waitForBytesWritten());
+        QVERIFY(first.waitForFinished(30000));
+        QVERIFY(second.waitForFinished(30000));
+        for (QProcess *copy : {&first, &second}) {
+            const QString outcome = QString::fromUtf8(copy->readAllStandardOutput()).trimmed();
+            QVERIFY2(outcome == alone,
+                     qPrintable(QStringLiteral("round %1: %2").arg(round).arg(outcome)));
+        }
+        // Only the whole bank stands in the folder; no temporary file is left.
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("question.slg")});
+        QCOMPARE(QFileInfo(inFolder(folder.path(), QStringLiteral("question.slg"))).size(),
+                 bankSize);
+    }
 }
 
 QTEST_MAIN(TestFaults)
