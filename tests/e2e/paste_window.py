@@ -55,6 +55,8 @@ def main():
 
     os.makedirs(args.artefacts, exist_ok=True)
     folder = tempfile.mkdtemp(prefix="qinglan-paste-")
+    # The program must draw in the X session, whatever platform the test run asks for.
+    os.environ["QT_QPA_PLATFORM"] = "xcb"
     os.environ["XDG_CONFIG_HOME"] = os.path.join(folder, "xdg")
     program_name = os.path.basename(args.program)
     shutil.copy2(args.program, folder)
