@@ -19,7 +19,7 @@ int stepOf(const QKeyEvent *key)
 } // namespace
 
 MatchStepper::MatchStepper(QWidget *input, QTextEdit *answers, QObject *parent)
-    : QObject(parent), m_answers(answers)
+    : QObject(parent), m_answers(answers), m_answerViewport(answers->viewport())
 {
     input->installEventFilter(this);
     answers->installEventFilter(this);
@@ -42,7 +42,8 @@ bool MatchStepper::eventFilter(QObject *watched, QEvent *event)
             emit newer();
         return true;
     }
-    if (watched == m_answers->viewport() && event->type() == QEvent::MouseButtonRelease) {
+    if (event->type() == QEvent::MouseButtonRelease && m_answerViewport &&
+        watched == m_answerViewport) {
         const auto *mouse = static_cast<QMouseEvent *>(event);
         if (mouse->button() == Qt::LeftButton &&
             m_answers->anchorAt(mouse->position().toPoint()) == AnswerBox::kNextMatchLink) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 
 class QTextEdit;
 class QWidget;
@@ -22,4 +23,7 @@ protected:
 
 private:
     QTextEdit *m_answers;
+    // Compared with, never called: the filter still sees events while the boxes are being
+    // destroyed, when the answer box is no longer a text edit.
+    QPointer<QObject> m_answerViewport;
 };
