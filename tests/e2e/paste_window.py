@@ -73,7 +73,10 @@ def main():
         for size_mb in [float(s) for s in args.sizes.split(",")]:
             for kind in args.kinds.split(",") if args.kinds else KINDS:
                 text = make_text(kind, int(size_mb * 1_000_000))
-                clip = subprocess.Popen(["xclip", "-selection", "clipboard"], stdin=subprocess.PIPE)
+                # -quiet keeps xclip in the foreground, so that killing it ends its ownership.
+                clip = subprocess.Popen(["xclip", "-quiet", "-selection", "clipboard"],
+                                        stdin=subprocess.PIPE, stdout=subprocess.DEVNULL,
+                                        stderr=subprocess.DEVNULL)
                 clip.stdin.write(text)
                 clip.stdin.close()
                 time.sleep(0.3)
@@ -90,12 +93,21 @@ def main():
                 time.sleep(max(0.5, seconds - 3))
                 clip.kill()
                 e2e.run("xdotool", "key", "ctrl+End", "x")
+                if os.environ.get("PASTE_WINDOW_SHOTS"):
+                    time.sleep(1)
+                    session.screenshot(f"after-key-{kind}-{size_mb:g}".replace(" ", "-"))
                 out, _ = ping.communicate(timeout=seconds + 60)
                 # Copied out again, the box gives the whole text back, with the key typed.
                 e2e.run("xdotool", "key", "ctrl+a", "ctrl+c")
-                time.sleep(0.5)
-                back = subprocess.run(["xclip", "-o", "-selection", "clipboard"],
-                                      capture_output=True, timeout=60).stdout
+                # The window takes the clipboard once it has built the copy: a long one takes a
+                # moment.
+                back = b""
+                for _ in range(20):
+                    time.sleep(0.5)
+                    back = subprocess.run(["xclip", "-o", "-selection", "clipboard"],
+                                          capture_output=True, timeout=60).stdout
+                    if back == text + b"x":
+                        break
                 if back != text + b"x":
                     bad.append(f"{kind} {size_mb:g} MB: {len(back)} bytes copied back of "
                                f"{len(text) + 1}")
@@ -105,7 +117,9 @@ def main():
                 if longest >= args.limit:
                     bad.append(f"{kind} {size_mb:g} MB: {longest:.0f} ms")
         # An ordinary question is still answered after them all.
-        clip = subprocess.Popen(["xclip", "-selection", "clipboard"], stdin=subprocess.PIPE)
+        clip = subprocess.Popen(["xclip", "-quiet", "-selection", "clipboard"],
+                                stdin=subprocess.PIPE, stdout=subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL)
         clip.stdin.write("国家秘密的密级分为".encode())
         clip.stdin.close()
         time.sleep(0.5)
