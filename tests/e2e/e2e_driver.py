@@ -25,6 +25,7 @@ CHECKBOX1 = (213 + 8, 70 + 6 + 8)
 CHECKBOX2 = (330 + 8, 70 + 6 + 8)
 BUTTON5 = (562 + 37, 70 + 3 + 12)
 CHECKBOX4 = (3 + 552 + 8, 108 + 1 + 8)  # 复制即查, in GroupBox1's caption row
+BUTTON6 = (3 + 104 + 36, 108 + 9)  # 截图识题, beside GroupBox1's caption
 ANSWER_BOX = (8, 243, 632 - 20, 146)  # x, y, w, h without the scroll bar
 
 failures = []
@@ -199,6 +200,60 @@ def pick_question(tool, bank):
     raise RuntimeError("no suitable question in the bank")
 
 
+def drag(start, end):
+    run("xdotool", "mousemove", "--sync", str(start[0]), str(start[1]))
+    run("xdotool", "mousedown", "1")
+    for k in range(1, 6):
+        x = start[0] + (end[0] - start[0]) * k // 5
+        y = start[1] + (end[1] - start[1]) * k // 5
+        run("xdotool", "mousemove", "--sync", str(x), str(y))
+        time.sleep(0.05)
+    run("xdotool", "mouseup", "1")
+
+
+def check_screen_reading(session, wid, picture):
+    """The page is a picture shown at the top left of the screen, away from the main window."""
+    page = subprocess.Popen(["display", "-title", "exam-page", "-geometry", "+10+10", picture],
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        page_wid = wait_for(lambda: find_window("exam-page"), 10)
+        check(page_wid is not None, "the exam page is shown on the screen")
+        if not page_wid:
+            return
+        time.sleep(0.5)
+        (px, py, pw, ph), _ = geometry(page_wid)
+        # Guidance first, so that only the page's question can bring an answer.
+        click_client(wid, MEMO)
+        run("xdotool", "type", "--delay", "60", "zzqx这句话不在题库里")
+        time.sleep(0.8)
+        before = colour_rows(session, wid, "before-screen-reading")
+        check(before[:3] == ["blue", "fuchsia", "red"],
+              f"before 截图识题 the answer box shows the guidance (rows: {before})")
+        # Esc cancels: the window comes back and the answer box is as it was.
+        click_client(wid, BUTTON6)
+        time.sleep(1.5)
+        hidden = find_window(TITLE) is None
+        session.screenshot("frozen-screen")
+        run("xdotool", "key", "Escape")
+        check(hidden and wait_for(lambda: find_window(TITLE) is not None, 5),
+              "截图识题 hides the window and Esc brings it back")
+        time.sleep(0.5)
+        check(colour_rows(session, wid, "after-escape") == before,
+              "after Esc the answer box is unchanged")
+        # A dragged rectangle over the page: its question's answer.
+        click_client(wid, BUTTON6)
+        time.sleep(1.5)
+        drag((px + 2, py + 2), (px + pw - 2, py + ph - 2))
+        check(wait_for(lambda: find_window(TITLE) is not None, 5),
+              "the window comes back after the rectangle is dragged")
+        rows = wait_for(lambda: (lambda r: r if r[:3] == ["blue", "black", "red"] else None)(
+            colour_rows(session, wid, "screen-reading")), 30, 1.0)
+        check(rows is not None and rows[:3] == ["blue", "black", "red"],
+              f"the rectangle's question is answered in the answer box (rows: {rows})")
+    finally:
+        page.kill()
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--program", required=True)
@@ -208,6 +263,7 @@ def main():
     parser.add_argument("--question", help="a whole bank question")
     parser.add_argument("--artefacts", required=True)
     parser.add_argument("--docs", help="folder for the README screenshots")
+    parser.add_argument("--page-picture", help="a picture of a bank question, for 截图识题")
     args = parser.parse_args()
 
     os.makedirs(args.artefacts, exist_ok=True)
@@ -296,6 +352,10 @@ def main():
               f"with 复制即查 on a copy elsewhere shows its answer with no click (rows: {rows})")
         clip.kill()
         click_client(wid, CHECKBOX4)  # off again
+
+        # 4c. 截图识题: a page on the screen, the button, a dragged rectangle, the answer.
+        if args.page_picture:
+            check_screen_reading(session, wid, args.page_picture)
 
         # 5. Unticking keep-on-top clears ABOVE at once without moving; the contact dialog.
         before, _ = geometry(wid)
