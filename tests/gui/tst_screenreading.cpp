@@ -16,6 +16,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSemaphore>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -23,6 +24,10 @@
 #include <QTextEdit>
 
 namespace {
+
+// More lines than the input box shows at once.
+const QString kReadText = u"国家秘密的密级分为(  )三级。\nA.绝密\nB.机密\nC.秘密\nD.内部\n"
+                          u"E.公开\nF.核心\nG.重要\nH.一般"_qs;
 
 QImage testPicture(const QString &name)
 {
@@ -151,7 +156,7 @@ void TestScreenReading::typingWhileReadingWins_data()
 void TestScreenReading::typingWhileReadingWins()
 {
     QFETCH(QString, typed);
-    auto recognizer = std::make_shared<GatedRecognizer>(u"国家秘密的密级分为(  )三级。"_qs);
+    auto recognizer = std::make_shared<GatedRecognizer>(kReadText);
     m_form->setTextRecognizer(recognizer);
     QImage image(200, 40, QImage::Format_RGB32);
     image.fill(Qt::white);
@@ -166,7 +171,13 @@ void TestScreenReading::typingWhileReadingWins()
     recognizer->letGo();
     QTRY_VERIFY_WITH_TIMEOUT(m_form->Button6->isEnabled(), 10000);
     QCOMPARE(m_form->Button6->text(), u"截图识题"_qs);
-    QCOMPARE(m_form->Memo1->text(), typed.isEmpty() ? u"国家秘密的密级分为(  )三级。"_qs : typed);
+    QCOMPARE(m_form->Memo1->text(), typed.isEmpty() ? kReadText : typed);
+    if (typed.isEmpty()) {
+        // What was read shows from its first line, all selected for a correction to replace.
+        QCOMPARE(m_form->Memo1->textCursor().position(), 0);
+        QCOMPARE(m_form->Memo1->textCursor().selectedText().size(), m_form->Memo1->text().size());
+        QCOMPARE(m_form->Memo1->verticalScrollBar()->value(), 0);
+    }
     QVERIFY(!m_form->RichEdit1->document()->isEmpty());
 }
 

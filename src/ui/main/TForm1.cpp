@@ -33,6 +33,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStackedWidget>
+#include <QTextBlock>
 #include <QTextEdit>
 #include <QThread>
 #include <QTimer>
@@ -347,6 +348,14 @@ void TForm1::textRead(const QString &text)
     if (m_memoChanges != m_memoChangesAtRead)
         return;
     Memo1->setText(text);
+    if (Memo1->isFilling())
+        return;
+    // The box shows the read text from its first line, and all of it is selected, so that the
+    // user sees what was read and a typed correction or paste replaces it.
+    QTextCursor read(Memo1->document());
+    read.movePosition(QTextCursor::End);
+    read.setPosition(0, QTextCursor::KeepAnchor);
+    Memo1->setTextCursor(read);
 }
 
 void TForm1::readingFailed(const QString &message)
