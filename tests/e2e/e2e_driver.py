@@ -63,6 +63,8 @@ class Session:
             ["Xvfb", self.display, "-screen", "0", f"{SCREEN_W}x{SCREEN_H}x24", "-nolisten", "tcp"],
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.environ["DISPLAY"] = self.display
+        # The program must draw on this display, even when the suite runs with offscreen set.
+        os.environ["QT_QPA_PLATFORM"] = "xcb"
         if not wait_for(lambda: subprocess.run(["xdpyinfo"], capture_output=True).returncode == 0, 10):
             raise RuntimeError("Xvfb did not start")
         self.wm = subprocess.Popen(["openbox"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -283,7 +285,7 @@ def main():
         procs.append(proc)
         check(wid is not None, "the main window appears with the title " + TITLE)
         if wid is None:
-            return
+            return 1  # nothing else can be checked; the run has failed
         (x, y, w, h), (fl, fr, ft, fb) = geometry(wid)
         check((w, h) == (648, 397), f"client area is 648 x 397 (got {w} x {h})")
         outer_w, outer_h = w + fl + fr, h + ft + fb
