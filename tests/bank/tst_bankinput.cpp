@@ -1,5 +1,6 @@
 // The bank tool's command line: bad sources refused with the line at fault and no output
-// left behind, usage errors, help, and find answering as the program's answer box would.
+// left behind, usage errors, help, and find answering as the program's answer box would, from
+// typed text and from pictures of pages.
 #include "BankReaders.h"
 
 #include <QFile>
@@ -32,9 +33,14 @@ private slots:
     void find_data();
     void find();
     void findJson();
+    void findImage_data();
+    void findImage();
+    void findImageWithoutModel();
+    void findUnreadableImage();
 
 private:
     QString writeFile(const QString &name, const QByteArray &bytes);
+    QString demoBank();
     QTemporaryDir m_dir;
 };
 
@@ -173,6 +179,12 @@ void TestBankInput::usage_data()
     QTest::newRow("unknown option") << QStringList{u"dump"_qs, u"--all"_qs, u"x.slg"_qs} << 2;
     QTest::newRow("synth count") << QStringList{u"synth"_qs, u"many"_qs, u"-o"_qs, u"x"_qs} << 2;
     QTest::newRow("find without fragment") << QStringList{u"find"_qs, u"x.slg"_qs} << 2;
+    QTest::newRow("find, picture without bank")
+        << QStringList{u"find"_qs, u"--image"_qs, u"p.png"_qs} << 2;
+    QTest::newRow("find, fragment and picture")
+        << QStringList{u"find"_qs, u"x.slg"_qs, u"题"_qs, u"--image"_qs, u"p.png"_qs} << 2;
+    QTest::newRow("find, --image without picture")
+        << QStringList{u"find"_qs, u"x.slg"_qs, u"--image"_qs} << 2;
     QTest::newRow("missing source")
         << QStringList{u"build"_qs, u"/nonexistent/a.csv"_qs, u"-o"_qs, u"x.slg"_qs} << 1;
     QTest::newRow("missing bank") << QStringList{u"dump"_qs, u"/nonexistent/x.slg"_qs} << 1;
@@ -248,6 +260,86 @@ void TestBankInput::findJson()
     QCOMPARE(row.value(u"标准答案"_qs).toString(), u"正确"_qs);
     QCOMPARE(tool({QStringLiteral("find"), bank, u"不存在"_qs, QStringLiteral("--json")}).out,
              QByteArray("null\n"));
+}
+
+QString TestBankInput::demoBank()
+{
+    // The demo bank, built from the source the pictures were drawn from.
+    const QString bank = m_dir.filePath(QStringLiteral("demo.slg"));
+    if (!QFile::exists(bank)) {
+        const QString source = qEnvironmentVariable("QINGLAN_SOURCE_DIR") +
+                               QStringLiteral("/resources/bank/questions.csv");
+        const Run r = tool({QStringLiteral("build"), source, QStringLiteral("-o"), bank});
+        if (r.exitCode != 0)
+            qWarning("%s", r.err.constData());
+    }
+    return bank;
+}
+
+void TestBankInput::findImage_data()
+{
+    QTest::addColumn<QString>("picture");
+    QTest::addColumn<QString>("question"); // empty: not in the bank
+    QTest::newRow("block with options, WenQuanYi 14 px")
+        << u"in-bank-wqy-options.png"_qs << u"国家秘密的密级分为(  )三级。"_qs;
+    QTest::newRow("stem with number, label and score, Noto Sans 16 px")
+        << u"in-bank-noto-stem.png"_qs
+        << u"涉密计算机可以在确保安全的情况下临时接入互联网查阅资料。"_qs;
+    QTest::newRow("AR PL UMing 17 px at 150%")
+        << u"in-bank-uming-150.png"_qs << u"使用普通手机在涉密场所拍照属于违反保密规定的行为。"_qs;
+    QTest::newRow("a question the bank lacks") << u"not-in-bank.png"_qs << QString();
+}
+
+void TestBankInput::findImage()
+{
+    QFETCH(QString, picture);
+    QFETCH(QString, question);
+    const QString bank = demoBank();
+    const QString path = QStringLiteral(QINGLAN_TEST_PICTURES "/") + picture;
+    const Run json = tool(
+        {QStringLiteral("find"), bank, QStringLiteral("--image"), path, QStringLiteral("--json")});
+    QVERIFY2(json.exitCode == 0, json.err.constData());
+    const QJsonObject out = QJsonDocument::fromJson(json.out).object();
+    const QString read = out.value(u"read"_qs).toString();
+    // What was read is shown as well, on stderr for the text output.
+    QVERIFY2(!read.isEmpty(), json.out.constData());
+    QVERIFY(json.err.contains(read.toUtf8()));
+    if (question.isEmpty()) {
+        QVERIFY2(out.value(u"row"_qs).isNull(), json.out.constData());
+        const Run text = tool({QStringLiteral("find"), bank, QStringLiteral("--image"), path});
+        QCOMPARE(text.exitCode, 0);
+        QVERIFY2(QString::fromUtf8(text.out).startsWith(u"未找到答案"_qs), text.out.constData());
+        return;
+    }
+    const QJsonObject row = out.value(u"row"_qs).toObject();
+    QVERIFY2(!row.isEmpty(), json.out.constData());
+    QCOMPARE(row.value(u"题目内容"_qs).toString(), question);
+}
+
+void TestBankInput::findImageWithoutModel()
+{
+    QTemporaryDir empty;
+    const QByteArray old = qgetenv("TESSDATA_PREFIX");
+    const bool had = qEnvironmentVariableIsSet("TESSDATA_PREFIX");
+    qputenv("TESSDATA_PREFIX", empty.path().toLocal8Bit());
+    const Run r = tool({QStringLiteral("find"), demoBank(), QStringLiteral("--image"),
+                        QStringLiteral(QINGLAN_TEST_PICTURES "/in-bank-noto-stem.png")});
+    had ? qputenv("TESSDATA_PREFIX", old) : qunsetenv("TESSDATA_PREFIX");
+    QVERIFY(!r.crashed);
+    QCOMPARE(r.exitCode, 1);
+    QVERIFY(r.out.isEmpty());
+    const QString err = QString::fromUtf8(r.err);
+    QVERIFY2(err.contains(u"找不到文字识别模型 chi_sim.traineddata"_qs), qPrintable(err));
+    QVERIFY2(err.contains(empty.path()), qPrintable(err));
+}
+
+void TestBankInput::findUnreadableImage()
+{
+    const QString notAPicture = writeFile(QStringLiteral("not-a-picture.png"), "plain text");
+    const Run r =
+        tool({QStringLiteral("find"), demoBank(), QStringLiteral("--image"), notAPicture});
+    QCOMPARE(r.exitCode, 1);
+    QVERIFY2(r.err.contains("cannot read the picture"), r.err.constData());
 }
 
 QTEST_GUILESS_MAIN(TestBankInput)

@@ -25,6 +25,7 @@ CHECKBOX1 = (213 + 8, 70 + 6 + 8)
 CHECKBOX2 = (330 + 8, 70 + 6 + 8)
 BUTTON5 = (562 + 37, 70 + 3 + 12)
 CHECKBOX4 = (3 + 552 + 8, 108 + 1 + 8)  # 复制即查, in GroupBox1's caption row
+BUTTON6 = (3 + 104 + 36, 108 + 9)  # 截图识题, beside GroupBox1's caption
 ANSWER_BOX = (8, 243, 632 - 20, 146)  # x, y, w, h without the scroll bar
 MEMO_BOX = (3 + 5, 108 + 19, 632, 86)  # the input box with its frame
 
@@ -63,6 +64,8 @@ class Session:
             ["Xvfb", self.display, "-screen", "0", f"{SCREEN_W}x{SCREEN_H}x24", "-nolisten", "tcp"],
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.environ["DISPLAY"] = self.display
+        # The program must draw on this display, even when the suite runs with offscreen set.
+        os.environ["QT_QPA_PLATFORM"] = "xcb"
         if not wait_for(lambda: subprocess.run(["xdpyinfo"], capture_output=True).returncode == 0, 10):
             raise RuntimeError("Xvfb did not start")
         self.wm = subprocess.Popen(["openbox"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -262,6 +265,60 @@ def pick_question(tool, bank):
     raise RuntimeError("no suitable question in the bank")
 
 
+def drag(start, end):
+    run("xdotool", "mousemove", "--sync", str(start[0]), str(start[1]))
+    run("xdotool", "mousedown", "1")
+    for k in range(1, 6):
+        x = start[0] + (end[0] - start[0]) * k // 5
+        y = start[1] + (end[1] - start[1]) * k // 5
+        run("xdotool", "mousemove", "--sync", str(x), str(y))
+        time.sleep(0.05)
+    run("xdotool", "mouseup", "1")
+
+
+def check_screen_reading(session, wid, picture):
+    """The page is a picture shown at the top left of the screen, away from the main window."""
+    page = subprocess.Popen(["display", "-title", "exam-page", "-geometry", "+10+10", picture],
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        page_wid = wait_for(lambda: find_window("exam-page"), 10)
+        check(page_wid is not None, "the exam page is shown on the screen")
+        if not page_wid:
+            return
+        time.sleep(0.5)
+        (px, py, pw, ph), _ = geometry(page_wid)
+        # Guidance first, so that only the page's question can bring an answer.
+        click_client(wid, MEMO)
+        run("xdotool", "type", "--delay", "60", "zzqx这句话不在题库里")
+        time.sleep(0.8)
+        before = colour_rows(session, wid, "before-screen-reading")
+        check(before[:3] == ["blue", "fuchsia", "red"],
+              f"before 截图识题 the answer box shows the guidance (rows: {before})")
+        # Esc cancels: the window comes back and the answer box is as it was.
+        click_client(wid, BUTTON6)
+        time.sleep(1.5)
+        hidden = find_window(TITLE) is None
+        session.screenshot("frozen-screen")
+        run("xdotool", "key", "Escape")
+        check(hidden and wait_for(lambda: find_window(TITLE) is not None, 5),
+              "截图识题 hides the window and Esc brings it back")
+        time.sleep(0.5)
+        check(colour_rows(session, wid, "after-escape") == before,
+              "after Esc the answer box is unchanged")
+        # A dragged rectangle over the page: its question's answer.
+        click_client(wid, BUTTON6)
+        time.sleep(1.5)
+        drag((px + 2, py + 2), (px + pw - 2, py + ph - 2))
+        check(wait_for(lambda: find_window(TITLE) is not None, 5),
+              "the window comes back after the rectangle is dragged")
+        rows = wait_for(lambda: (lambda r: r if r[:3] == ["blue", "black", "red"] else None)(
+            colour_rows(session, wid, "screen-reading")), 30, 1.0)
+        check(rows is not None and rows[:3] == ["blue", "black", "red"],
+              f"the rectangle's question is answered in the answer box (rows: {rows})")
+    finally:
+        page.kill()
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--program", required=True)
@@ -271,6 +328,7 @@ def main():
     parser.add_argument("--question", help="a whole bank question")
     parser.add_argument("--artefacts", required=True)
     parser.add_argument("--docs", help="folder for the README screenshots")
+    parser.add_argument("--page-picture", help="a picture of a bank question, for 截图识题")
     args = parser.parse_args()
 
     os.makedirs(args.artefacts, exist_ok=True)
@@ -290,7 +348,7 @@ def main():
         procs.append(proc)
         check(wid is not None, "the main window appears with the title " + TITLE)
         if wid is None:
-            return
+            return 1  # nothing else can be checked; the run has failed
         (x, y, w, h), (fl, fr, ft, fb) = geometry(wid)
         check((w, h) == (648, 397), f"client area is 648 x 397 (got {w} x {h})")
         outer_w, outer_h = w + fl + fr, h + ft + fb
@@ -366,6 +424,10 @@ def main():
               f"with 复制即查 on a copy elsewhere shows its answer with no click (rows: {rows})")
         clip.kill()
         click_client(wid, CHECKBOX4)  # off again
+
+        # 4c. 截图识题: a page on the screen, the button, a dragged rectangle, the answer.
+        if args.page_picture:
+            check_screen_reading(session, wid, args.page_picture)
 
         # 5. Unticking keep-on-top clears ABOVE at once without moving; the contact dialog.
         before, _ = geometry(wid)

@@ -15,6 +15,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QStackedWidget>
+#include <QStyleOptionGroupBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
@@ -30,6 +31,7 @@ private slots:
     void cleanup();
     void layout_data();
     void layout();
+    void captionRowControlsOverlapNothing();
     void startsWithUsageLinesAndEmptyAnswer();
     void checkBoxHandlerRunsOnlyOnRealChanges();
     void clickToPasteOption_data();
@@ -91,6 +93,7 @@ void TestMainWindow::layout_data()
     QTest::newRow("CheckBox2") << "CheckBox2" << QRect(330, 6, 107, 17);
     QTest::newRow("Button5") << "Button5" << QRect(562, 3, 75, 25);
     QTest::newRow("CheckBox4, in GroupBox1's caption row") << "CheckBox4" << QRect(552, 1, 84, 17);
+    QTest::newRow("Button6, beside GroupBox1's caption") << "Button6" << QRect(104, 0, 72, 19);
 }
 
 void TestMainWindow::layout()
@@ -103,10 +106,32 @@ void TestMainWindow::layout()
         {"PageControl2", m_form->PageControl2}, {"Panel1", m_form->Panel1},
         {"CheckBox3", m_form->CheckBox3},       {"CheckBox1", m_form->CheckBox1},
         {"CheckBox2", m_form->CheckBox2},       {"Button5", m_form->Button5},
-        {"CheckBox4", m_form->CheckBox4}};
+        {"CheckBox4", m_form->CheckBox4},       {"Button6", m_form->Button6}};
     QCOMPARE(controls.value(control)->geometry(), geometry);
     QCOMPARE(m_form->size(), QSize(648, 397));
     QCOMPARE(m_form->minimumSize(), m_form->maximumSize());
+}
+
+void TestMainWindow::captionRowControlsOverlapNothing()
+{
+    // The controls added to GroupBox1's caption row cover neither its caption, nor the input
+    // box, nor each other.
+    QStyleOptionGroupBox option;
+    option.initFrom(m_form->GroupBox1);
+    option.text = m_form->GroupBox1->title();
+    option.subControls = QStyle::SC_GroupBoxLabel | QStyle::SC_GroupBoxFrame;
+    const QRect caption = m_form->GroupBox1->style()->subControlRect(
+        QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, m_form->GroupBox1);
+    QVERIFY(!caption.isEmpty());
+    const QList<QWidget *> added{m_form->CheckBox4, m_form->Button6};
+    for (QWidget *control : added) {
+        QVERIFY2(!control->geometry().intersects(caption), qPrintable(control->objectName()));
+        QVERIFY(!control->geometry().intersects(m_form->Memo1->geometry()));
+        for (QWidget *other : added)
+            QVERIFY(other == control || !control->geometry().intersects(other->geometry()));
+    }
+    QCOMPARE(m_form->Button6->text(), QString("截图识题"));
+    QVERIFY(m_form->Button6->isEnabled());
 }
 
 void TestMainWindow::startsWithUsageLinesAndEmptyAnswer()

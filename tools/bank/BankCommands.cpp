@@ -14,8 +14,11 @@
 #include "data/BankQuery.h"
 #include "data/JetDatabase.h"
 #include "data/TDataModule1.h"
+#include "platform/TesseractRecognizer.h"
 
 #include <QFileInfo>
+#include <QImage>
+#include <QImageReader>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
@@ -50,11 +53,15 @@ const char kSynthHelp[] =
     "another bank (default 1); --long-every K gives every K-th row options several pages long.\n";
 const char kFindHelp[] =
     "Usage: qinglan-bank find FILE FRAGMENT [--json]\n"
+    "       qinglan-bank find FILE --image PICTURE [--json]\n"
     "Looks FRAGMENT up in the bank FILE the way the program does and prints what its answer box\n"
     "would show (coloured on a terminal). --json prints the matching row, or null, with\n"
     "\"match\" (exact, loose or similar: the pass that found it), \"block\" (whether the\n"
     "question was taken out of a copied block) and \"matches\" (how many questions hold the\n"
-    "text, \"1000+\" past a thousand).\n";
+    "text, \"1000+\" past a thousand).\n"
+    "--image reads the text of PICTURE (PNG, JPEG, BMP) as the window's 截图识题 button does and\n"
+    "looks that up; the text read goes to stderr, and with --json the output is an object with\n"
+    "\"read\" (the text) and \"row\" (the matching row, or null).\n";
 
 int usage(const char *help, const QString &problem)
 {
@@ -321,8 +328,11 @@ int BankCommands::check(const QStringList &args)
 
 int BankCommands::find(const QStringList &args)
 {
-    const CommandLine line = CommandLine::parse(args, {}, {QStringLiteral("--json")});
-    if (const int code = helpOrUsage(line, kFindHelp, 2, 2); code >= 0)
+    const QString imageOption = QStringLiteral("--image");
+    const CommandLine line = CommandLine::parse(args, {imageOption}, {QStringLiteral("--json")});
+    const bool fromPicture = line.values.contains(imageOption);
+    const qsizetype positionals = fromPicture ? 1 : 2;
+    if (const int code = helpOrUsage(line, kFindHelp, positionals, positionals); code >= 0)
         return code;
     return guarded([&] {
         const QFileInfo file(line.positional[0]);
@@ -330,14 +340,46 @@ int BankCommands::find(const QStringList &args)
         TDataModule1 module(file.absolutePath() + u'/');
         module.ADOConnection1->setFileName(file.absoluteFilePath());
         module.DataModuleCreate();
-        const LookupResult result = module.ADOQuery1->lookUp(line.positional[1]);
+
+        QString fragment;
+        QString read;
+        if (fromPicture) {
+            const QString picturePath = line.values.value(imageOption);
+            QImageReader reader(picturePath);
+            const QImage picture = reader.read();
+            if (picture.isNull())
+                throw BankInputError(QStringLiteral("%1: cannot read the picture: %2")
+                                         .arg(picturePath, reader.errorString()));
+            read = TesseractRecognizer().read(picture);
+            Console::error(QStringLiteral("text read from the picture:\n") + read);
+            // As the window: the text goes into the input box, whose lines the lookup sees
+            // separated by CR LF.
+            fragment = read;
+            fragment.replace(u'\n', QStringLiteral("\r\n"));
+        } else {
+            fragment = line.positional[1];
+        }
+        const LookupResult result = module.ADOQuery1->lookUp(fragment);
         const std::optional<Question> found =
             result.found() ? std::optional(module.ADOQuery1->row(result.row)) : std::nullopt;
         const bool shown = found && !found->subject.isEmpty();
 
         if (line.flags.contains(QStringLiteral("--json"))) {
+            const auto print = [&](const QJsonValue &row) {
+                if (!fromPicture) {
+                    Console::out(
+                        row.isNull()
+                            ? QByteArray("null\n")
+                            : QJsonDocument(row.toObject()).toJson(QJsonDocument::Indented));
+                    return;
+                }
+                QJsonObject both;
+                both.insert(QStringLiteral("read"), read);
+                both.insert(QStringLiteral("row"), row);
+                Console::out(QJsonDocument(both).toJson(QJsonDocument::Indented));
+            };
             if (!shown) {
-                Console::out("null\n");
+                print(QJsonValue::Null);
                 return int(Ok);
             }
             QJsonObject row;
@@ -354,7 +396,7 @@ int BankCommands::find(const QStringList &args)
                        result.moreThanCounted()
                            ? QJsonValue(QString::number(LookupResult::kMostCounted) + u'+')
                            : QJsonValue(qint64(result.matches)));
-            Console::out(QJsonDocument(row).toJson(QJsonDocument::Indented));
+            print(row);
             return int(Ok);
         }
         const bool colour = Console::stdoutIsTerminal();

@@ -15,6 +15,7 @@ const char kHelp[] = "Usage: qinglan-bank COMMAND ...\n"
                      "  check FILE                 check a bank and show how it is stored\n"
                      "  synth N -o FILE            write a made-up bank of N rows\n"
                      "  find FILE FRAGMENT         look a fragment up as the program does\n"
+                     "  find FILE --image PICTURE  the same with the text read from a picture\n"
                      "Each command takes --help. Exit codes: 0 done, 1 bad input, 2 usage.\n";
 
 } // namespace

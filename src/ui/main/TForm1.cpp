@@ -1,6 +1,7 @@
 #include "ui/main/TForm1.h"
 
 #include "SiteConfig.h"
+#include "app/AppError.h"
 #include "app/AppTitle.h"
 #include "app/ErrorGuard.h"
 #include "app/HomePageStep.h"
@@ -14,6 +15,8 @@
 #include "ui/main/ClipboardWatcher.h"
 #include "ui/main/MatchStepper.h"
 #include "ui/main/MemoBox.h"
+#include "ui/main/RecognitionRunner.h"
+#include "ui/main/RegionPicker.h"
 #include "ui/main/UsageText.h"
 
 #include <QCheckBox>
@@ -24,11 +27,13 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStackedWidget>
+#include <QTextBlock>
 #include <QTextEdit>
 #include <QThread>
 #include <QTimer>
@@ -79,6 +84,10 @@ void TForm1::buildControls()
     CheckBox4->setGeometry(552, 1, 84, 17);
     CheckBox4->setAutoFillBackground(true);
     CheckBox4->setChecked(false);
+    // Beside the caption, in the same caption row above Memo1, so that no control moves.
+    Button6 = new QPushButton(QStringLiteral("截图识题"), GroupBox1);
+    Button6->setGeometry(104, 0, 72, 19);
+    Button6->setToolTip(QStringLiteral("框选屏幕上的题目，识别文字后查找答案（Esc 或右键取消）"));
     Memo1 = new MemoBox(GroupBox1);
     Memo1->setGeometry(5, 19, 632, 86);
     Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
@@ -145,6 +154,7 @@ void TForm1::buildControls()
     setTabOrder(CheckBox1, CheckBox2);
     setTabOrder(CheckBox2, Button5);
     setTabOrder(Button5, CheckBox4);
+    setTabOrder(CheckBox4, Button6);
     Memo1->setFocus();
 }
 
@@ -169,8 +179,15 @@ void TForm1::connectHandlers()
             [this] { ErrorGuard::run([this] { stepMatches(false); }); });
     connect(Button5, &QPushButton::clicked, this,
             [this] { ErrorGuard::run([this] { Button5Click(Button5); }); });
-    connect(Memo1, &QPlainTextEdit::textChanged, this,
-            [this] { ErrorGuard::run([this] { Memo1Change(Memo1); }); });
+    connect(Memo1, &QPlainTextEdit::textChanged, this, [this] {
+        ++m_memoChanges;
+        ErrorGuard::run([this] { Memo1Change(Memo1); });
+    });
+    connect(Button6, &QPushButton::clicked, this,
+            [this] { ErrorGuard::run([this] { Button6Click(Button6); }); });
+    m_recognition = new RecognitionRunner(this);
+    connect(m_recognition, &RecognitionRunner::textRead, this, &TForm1::textRead);
+    connect(m_recognition, &RecognitionRunner::failed, this, &TForm1::readingFailed);
     connect(Timer1, &QTimer::timeout, this,
             [this] { ErrorGuard::run([this] { Timer1Timer(Timer1); }); });
     connect(Memo1, &MemoBox::clicked, this,
@@ -282,8 +299,90 @@ void TForm1::Button5Click(QObject *)
 void TForm1::Memo1Click(QObject *)
 {
     Memo1->selectAll();
-    if (CheckBox2->isChecked())
-        Memo1->paste();
+    if (!CheckBox2->isChecked())
+        return;
+    // A picture copied from a page (or a screenshot tool) is read instead of pasted.
+    const QMimeData *data = QGuiApplication::clipboard()->mimeData();
+    if (data && !data->hasText() && data->hasImage()) {
+        startReading(qvariant_cast<QImage>(data->imageData()));
+        return;
+    }
+    Memo1->paste();
+}
+
+void TForm1::setTextRecognizer(std::shared_ptr<TextRecognizer> recognizer)
+{
+    m_recognition->setRecognizer(std::move(recognizer));
+}
+
+void TForm1::Button6Click(QObject *)
+{
+    if (m_recognition->isBusy())
+        return;
+    hide();
+    // The window manager and compositor need a moment to take the window off the screen, or
+    // the frozen picture would still show it.
+    QTimer::singleShot(300, this, [this] { ErrorGuard::run([this] { pickScreenRegion(); }); });
+}
+
+void TForm1::pickScreenRegion()
+{
+    QScreen *shown = screen() ? screen() : QGuiApplication::primaryScreen();
+    const QPixmap frozen = shown->grabWindow(0);
+    if (frozen.isNull()) {
+        showAgainAfterPicking();
+        throw AppError(QStringLiteral("无法截取屏幕画面"));
+    }
+    auto *picker = new RegionPicker(frozen, shown->geometry());
+    connect(picker, &RegionPicker::picked, this, [this](const QImage &picture) {
+        showAgainAfterPicking();
+        startReading(picture);
+    });
+    connect(picker, &RegionPicker::cancelled, this, &TForm1::showAgainAfterPicking);
+    picker->showOverScreen();
+}
+
+void TForm1::showAgainAfterPicking()
+{
+    // As the keep-on-top operation shows the window: in its band, raised and active.
+    setTopmost(CheckBox1->isChecked());
+}
+
+void TForm1::startReading(const QImage &picture)
+{
+    if (picture.isNull() || !m_recognition->start(picture))
+        return;
+    m_memoChangesAtRead = m_memoChanges;
+    showReadingBusy(true);
+}
+
+void TForm1::textRead(const QString &text)
+{
+    showReadingBusy(false);
+    // What the user typed or pasted while the picture was read is newer than the picture.
+    if (m_memoChanges != m_memoChangesAtRead)
+        return;
+    Memo1->setText(text);
+    if (Memo1->isFilling())
+        return;
+    // The box shows the read text from its first line, and all of it is selected, so that the
+    // user sees what was read and a typed correction or paste replaces it.
+    QTextCursor read(Memo1->document());
+    read.movePosition(QTextCursor::End);
+    read.setPosition(0, QTextCursor::KeepAnchor);
+    Memo1->setTextCursor(read);
+}
+
+void TForm1::readingFailed(const QString &message)
+{
+    showReadingBusy(false);
+    ErrorGuard::report(AppError(message));
+}
+
+void TForm1::showReadingBusy(bool busy)
+{
+    Button6->setEnabled(!busy);
+    Button6->setText(busy ? QStringLiteral("识别中…") : QStringLiteral("截图识题"));
 }
 
 void TForm1::Memo1Change(QObject *)

@@ -18,6 +18,8 @@ class QPushButton;
 class QStackedWidget;
 class QTextEdit;
 class QTimer;
+class RecognitionRunner;
+class TextRecognizer;
 class TDataModule1;
 class TForm2;
 class StartPageStore;
@@ -38,6 +40,8 @@ public:
     // Hooks for tests: the pause at the end of FormDestroy, the start-page store.
     void setExitWait(int milliseconds) { m_exitWaitMs = milliseconds; }
     void setStartPageStore(StartPageStore *store) { m_startPageStore = store; }
+    // Hook for tests: a recogniser in place of Tesseract.
+    void setTextRecognizer(std::shared_ptr<TextRecognizer> recognizer);
     bool isTopmost() const;
 
     void FormCreate(QObject *Sender);
@@ -48,6 +52,7 @@ public:
     void Memo1Change(QObject *Sender);
     void Memo1Click(QObject *Sender);
     void CheckBox4Click(QObject *Sender);
+    void Button6Click(QObject *Sender);
     void Timer1Timer(QObject *Sender);
     void WebBrowser1DocumentComplete(QObject *Sender);
     void Image4Click(QObject *Sender);
@@ -66,6 +71,7 @@ public:
     QCheckBox *CheckBox4; // 复制即查: look up whatever is copied elsewhere
     QLabel *Label1;
     QPushButton *Button5;
+    QPushButton *Button6; // 截图识题: read the question from a rectangle of the screen
 
     QString AppPath;
     QString ConfigPath;
@@ -85,12 +91,24 @@ private:
     // older ones with Ctrl+Down, back with Ctrl+Up.
     void showShownRow();
     void stepMatches(bool older);
+    // Reading pictures: the screen rectangle of Button6 and pictures that click-to-paste finds
+    // on the clipboard. The text read goes into Memo1, unless the user changed Memo1 meanwhile.
+    void pickScreenRegion();
+    void showAgainAfterPicking();
+    void startReading(const QImage &picture);
+    void textRead(const QString &text);
+    void readingFailed(const QString &message);
+    void showReadingBusy(bool busy);
 
     QString m_programFolder;
     int m_exitWaitMs = 500;
     StartPageStore *m_startPageStore = nullptr;
     ClipboardWatcher *m_clipboardWatcher = nullptr;
     MatchStepper *m_matchStepper = nullptr;
+    RecognitionRunner *m_recognition = nullptr;
+    // Changes of Memo1's text so far, and their count when the running read began.
+    quint64 m_memoChanges = 0;
+    quint64 m_memoChangesAtRead = 0;
     LookupResult m_result;
     qsizetype m_shownRow = -1;
     QList<qsizetype> m_newerRows; // rows shown before, to go back to with Ctrl+Up

@@ -5,6 +5,8 @@ set(QINGLAN_UI_MAIN_SOURCES
     ui/main/UsageText.cpp
     ui/main/AnswerBox.cpp
     ui/main/ClipboardWatcher.cpp
+    ui/main/RecognitionRunner.cpp
+    ui/main/RegionPicker.cpp
     ui/main/MatchStepper.cpp
     ui/main/BannerStrip.cpp
     ui/main/SiteProbe.cpp

@@ -1,0 +1,56 @@
+#include "platform/TesseractRecognizer.h"
+
+#include "app/AppError.h"
+#include "platform/PicturePreparation.h"
+#include "platform/RecognizedText.h"
+#include "platform/TessdataFolder.h"
+
+#include <QImage>
+
+#include <tesseract/baseapi.h>
+
+namespace {
+
+// chi_sim+eng read worse and took twice as long on the pictures of bench/ocr.
+const QString kLanguage = QStringLiteral("chi_sim");
+
+} // namespace
+
+TesseractRecognizer::TesseractRecognizer() = default;
+
+TesseractRecognizer::~TesseractRecognizer()
+{
+    if (m_api)
+        m_api->End();
+}
+
+void TesseractRecognizer::load()
+{
+    const QString folder = TessdataFolder::find(kLanguage);
+    auto api = std::make_unique<tesseract::TessBaseAPI>();
+    // The LSTM engine alone: the models Debian ships carry no data for the older engine.
+    if (api->Init(folder.toLocal8Bit().constData(), kLanguage.toLatin1().constData(),
+                  tesseract::OEM_LSTM_ONLY) != 0)
+        throw AppError(
+            QStringLiteral("文字识别模型 %1/%2.traineddata 无法载入").arg(folder, kLanguage));
+    // A picked region is one block of text: whole lines, top to bottom, as on the page.
+    api->SetPageSegMode(tesseract::PSM_SINGLE_BLOCK);
+    api->SetVariable("debug_file", "/dev/null");
+    m_api = std::move(api);
+}
+
+QString TesseractRecognizer::read(const QImage &picture)
+{
+    const QImage prepared = PicturePreparation::prepare(picture);
+    if (prepared.isNull() || prepared.width() < 3 || prepared.height() < 3)
+        return {};
+    if (!m_api)
+        load();
+    m_api->SetImage(prepared.constBits(), prepared.width(), prepared.height(), 1,
+                    int(prepared.bytesPerLine()));
+    // Screen pictures carry no resolution; this keeps the engine from guessing and warning.
+    m_api->SetSourceResolution(300);
+    const std::unique_ptr<char[]> text(m_api->GetUTF8Text());
+    m_api->Clear();
+    return RecognizedText::tidy(text ? QString::fromUtf8(text.get()) : QString());
+}
