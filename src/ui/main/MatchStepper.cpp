@@ -42,8 +42,7 @@ bool MatchStepper::eventFilter(QObject *watched, QEvent *event)
             emit newer();
         return true;
     }
-    if (event->type() == QEvent::MouseButtonRelease && m_answerViewport &&
-        watched == m_answerViewport) {
+    if (event->type() == QEvent::MouseButtonRelease && watched == m_answerViewport) {
         const auto *mouse = static_cast<QMouseEvent *>(event);
         if (mouse->button() == Qt::LeftButton &&
             m_answers->anchorAt(mouse->position().toPoint()) == AnswerBox::kNextMatchLink) {

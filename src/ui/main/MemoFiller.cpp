@@ -26,6 +26,24 @@ qsizetype weight(QChar c)
     return c.isMark() ? 8 : 1;
 }
 
+// Where a full block ending at `end` ends inside its line: after a space in [lowest, end) if
+// there is one, as the box's own wrapping would break; else at `end`, moved back a little so as
+// not to part a surrogate pair or a character from its combining marks where that can be helped.
+qsizetype softCut(const QString &text, qsizetype start, qsizetype end, qsizetype lowest)
+{
+    for (qsizetype cut = end; cut > lowest; --cut) {
+        if (text[cut - 1].isSpace())
+            return cut;
+    }
+    if (end >= text.size())
+        return end;
+    for (qsizetype back = end; back > qMax(start + 1, end - kMostBackedOff); --back) {
+        if (!text[back].isLowSurrogate() && !text[back].isMark())
+            return back;
+    }
+    return text[end].isLowSurrogate() && end > start + 1 ? end - 1 : end;
+}
+
 } // namespace
 
 MemoFiller::MemoFiller(QPlainTextEdit *edit) : QObject(edit), m_edit(edit)
@@ -114,8 +132,7 @@ void MemoFiller::insertPiece(QStringView piece)
             continue;
         // The block is full with character i. End it at a line break near the end where there
         // is one: the break becomes the block's end and the text keeps it. Otherwise the block
-        // ends inside the line, softly, after a space if there is one, and never inside a
-        // surrogate pair or before a combining mark where that can be helped.
+        // ends inside the line, softly (see softCut).
         const qsizetype end = i + 1;
         const qsizetype lowest = qMax(start, end - kLongestBlock / 8);
         qsizetype cut = end;
@@ -125,23 +142,7 @@ void MemoFiller::insertPiece(QStringView piece)
             m_cursor.insertText(text.mid(start, cut - 1 - start));
             m_cursor.insertBlock();
         } else {
-            cut = end;
-            // After a space the break looks like the box's own wrapping.
-            while (cut > lowest && !text[cut - 1].isSpace())
-                --cut;
-            if (cut <= lowest && end < text.size()) {
-                cut = end;
-                for (qsizetype back = end; back > qMax(start + 1, end - kMostBackedOff); --back) {
-                    if (!text[back].isLowSurrogate() && !text[back].isMark()) {
-                        cut = back;
-                        break;
-                    }
-                }
-                if (text[cut].isLowSurrogate() && cut > start + 1)
-                    --cut;
-            } else if (cut <= lowest) {
-                cut = end;
-            }
+            cut = softCut(text, start, end, lowest);
             m_cursor.insertText(text.mid(start, cut - start));
             m_cursor.insertBlock();
             m_cursor.block().setUserState(kSoftBreak);
