@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/Question.h"
+#include "search/Question.h"
 
 #include <functional>
 

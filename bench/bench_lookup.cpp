@@ -11,10 +11,10 @@
 #include "data/BankConnection.h"
 #include "data/BankQuery.h"
 #include "data/BankSchema.h"
-#include "data/JetDatabase.h"
-#include "data/LookupFragment.h"
-#include "data/QuestionTable.h"
-#include "data/TextFold.h"
+#include "jet/JetDatabase.h"
+#include "search/LookupFragment.h"
+#include "search/QuestionTable.h"
+#include "search/TextFold.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -6,13 +6,13 @@
 #include "ProcessMemory.h"
 #include "SyntheticRows.h"
 
-#include "data/LookalikeData.h"
-#include "data/Lookalikes.h"
-#include "data/LookupFragment.h"
-#include "data/LooseMatcher.h"
-#include "data/LooseText.h"
-#include "data/QuestionLookup.h"
-#include "data/QuestionTable.h"
+#include "search/LookalikeData.h"
+#include "search/Lookalikes.h"
+#include "search/LookupFragment.h"
+#include "search/LooseMatcher.h"
+#include "search/LooseText.h"
+#include "search/QuestionLookup.h"
+#include "search/QuestionTable.h"
 
 #include <QElapsedTimer>
 #include <QStringList>

@@ -11,7 +11,7 @@
 #include "ProcessMemory.h"
 
 #include "app/Application.h"
-#include "app/ErrorGuard.h"
+#include "ui/common/ErrorGuard.h"
 #include "ui/main/MemoBox.h"
 #include "ui/main/TForm1.h"
 

@@ -3,7 +3,7 @@
 //   bench_settings FILE
 #include "ProcessMemory.h"
 
-#include "app/IniFile.h"
+#include "base/IniFile.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -6,12 +6,12 @@
 // tables.
 //
 //   match_eval [questions.csv] [not_in_bank.txt]
-#include "data/Lookalikes.h"
-#include "data/LookupFragment.h"
-#include "data/LooseMatcher.h"
-#include "data/LooseText.h"
-#include "data/QuestionLookup.h"
-#include "data/QuestionTable.h"
+#include "search/Lookalikes.h"
+#include "search/LookupFragment.h"
+#include "search/LooseMatcher.h"
+#include "search/LooseText.h"
+#include "search/QuestionLookup.h"
+#include "search/QuestionTable.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -503,7 +503,7 @@ int main(int argc, char **argv)
     const QString source = QStringLiteral(QINGLAN_SOURCE_DIR);
     const QStringList args = app.arguments();
     const QString csv = args.size() > 1 ? args[1] : source + "/resources/bank/questions.csv";
-    const QString absent = args.size() > 2 ? args[2] : source + "/tests/matching/not_in_bank.txt";
+    const QString absent = args.size() > 2 ? args[2] : source + "/tests/search/not_in_bank.txt";
 
     const QList<Question> rows = readBankCsv(csv);
     const QuestionTable table = QuestionTable::fromRows(rows);

@@ -7,10 +7,10 @@
 //
 //   ocr_eval PICTURES_DIR [BANK.slg]
 #include "data/BankConnection.h"
-#include "data/LookupFragment.h"
-#include "data/QuestionLookup.h"
-#include "data/QuestionTable.h"
 #include "platform/TesseractRecognizer.h"
+#include "search/LookupFragment.h"
+#include "search/QuestionLookup.h"
+#include "search/QuestionTable.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Pictures of exam pages for the recognition evaluation, drawn by a real browser.
 
-Every question of the demo bank and every line of tests/matching/not_in_bank.txt is laid out as
+Every question of the demo bank and every line of tests/search/not_in_bank.txt is laid out as
 an exam page shows it (number, type label, score, options on lines of their own), in one of
 three CJK fonts at 14 to 18 px, with or without its options, some at 125% and 150% device scale.
 Pages of several blocks are drawn by headless chromium: once with --dump-dom, to learn where
@@ -77,7 +77,7 @@ def block_lines(number, question, label, options, layout):
 def cases():
     out = []
     rows = bank_rows()
-    absent = [l.strip() for l in open(ROOT / "tests/matching/not_in_bank.txt", encoding="utf-8")
+    absent = [l.strip() for l in open(ROOT / "tests/search/not_in_bank.txt", encoding="utf-8")
               if l.strip()]
     items = [(i, r["题目内容"], split_options(r["选项"]), type_label(r["标准答案"]))
              for i, r in enumerate(rows)]

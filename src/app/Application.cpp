@@ -1,9 +1,9 @@
 #include "app/Application.h"
 
-#include "app/ErrorGuard.h"
 #include "data/TDataModule1.h"
 #include "platform/SessionEndWatcher.h"
 #include "ui/about/TForm2.h"
+#include "ui/common/ErrorGuard.h"
 #include "ui/main/TForm1.h"
 
 #include <QApplication>
@@ -39,7 +39,7 @@ void Application::start()
     DataModule1 = new TDataModule1(Form1->AppPath);
     ErrorGuard::run([this] { DataModule1->DataModuleCreate(); });
     Form1->DataModule1 = DataModule1;
-    Form2 = new TForm2(Form1);
+    Form2 = new TForm2(Form1, [form = Form1](QObject *sender) { form->onTopAgain(sender); });
     Form1->Form2 = Form2;
     Form1->showAtStart();
 }

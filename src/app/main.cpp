@@ -1,7 +1,7 @@
-#include "app/AppTitle.h"
 #include "app/Application.h"
 #include "app/Fonts.h"
 #include "platform/WebEngineSandbox.h"
+#include "ui/common/AppTitle.h"
 
 #include <QApplication>
 

@@ -1,7 +1,7 @@
 #include "data/AnswerLines.h"
 
-#include "SiteConfig.h"
-#include "data/LooseText.h"
+#include "base/SiteConfig.h"
+#include "search/LooseText.h"
 
 #include <QUrl>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "data/Question.h"
-#include "data/QuestionLookup.h"
+#include "search/Question.h"
+#include "search/QuestionLookup.h"
 
 #include <QList>
 #include <QString>

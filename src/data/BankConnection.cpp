@@ -1,8 +1,8 @@
 #include "data/BankConnection.h"
 
-#include "app/AppError.h"
+#include "base/AppError.h"
 #include "data/BankSchema.h"
-#include "data/JetDatabase.h"
+#include "jet/JetDatabase.h"
 
 namespace {
 

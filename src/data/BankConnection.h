@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/QuestionTable.h"
+#include "search/QuestionTable.h"
 
 #include <QFile>
 #include <QString>

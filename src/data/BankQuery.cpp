@@ -1,9 +1,9 @@
 #include "data/BankQuery.h"
 
-#include "app/AppError.h"
+#include "base/AppError.h"
 #include "data/BankConnection.h"
-#include "data/LookupFragment.h"
-#include "data/QuestionTable.h"
+#include "search/LookupFragment.h"
+#include "search/QuestionTable.h"
 
 const QuestionTable &BankQuery::table()
 {

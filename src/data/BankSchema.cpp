@@ -1,7 +1,7 @@
 #include "data/BankSchema.h"
 
-#include "app/AppError.h"
-#include "data/JetTypeName.h"
+#include "base/AppError.h"
+#include "jet/JetTypeName.h"
 
 QString BankSchema::tableName()
 {

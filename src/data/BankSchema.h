@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/JetDatabase.h"
+#include "jet/JetDatabase.h"
 
 #include <array>
 

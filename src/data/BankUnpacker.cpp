@@ -1,6 +1,6 @@
 #include "data/BankUnpacker.h"
 
-#include "app/AppError.h"
+#include "base/AppError.h"
 
 #include <QFileInfo>
 #include <QResource>

@@ -1,6 +1,6 @@
 #include "platform/TessdataFolder.h"
 
-#include "app/AppError.h"
+#include "base/AppError.h"
 
 #include <QDir>
 #include <QFileInfo>

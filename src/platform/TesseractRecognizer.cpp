@@ -1,6 +1,6 @@
 #include "platform/TesseractRecognizer.h"
 
-#include "app/AppError.h"
+#include "base/AppError.h"
 #include "platform/PicturePreparation.h"
 #include "platform/RecognizedText.h"
 #include "platform/TessdataFolder.h"

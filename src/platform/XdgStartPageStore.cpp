@@ -1,7 +1,7 @@
 #include "platform/XdgStartPageStore.h"
 
-#include "app/AppError.h"
-#include "app/IniFile.h"
+#include "base/AppError.h"
+#include "base/IniFile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
-#include "SiteConfig.h"
-#include "app/ErrorGuard.h"
 #include "app/Fonts.h"
+#include "base/SiteConfig.h"
 #include "ui/about/ClickLabel.h"
 #include "ui/about/TForm2.h"
+#include "ui/common/ErrorGuard.h"
 #include "ui/main/TForm1.h"
 
 #include <QApplication>
@@ -112,7 +112,8 @@ void TestContactDialog::init()
     m_form->setExitWait(0);
     // The exit step must not touch the start page of whoever runs the tests.
     m_form->CheckBox3->setChecked(false);
-    m_dialog = new TForm2(m_form.get());
+    m_dialog = new TForm2(m_form.get(),
+                          [form = m_form.get()](QObject *sender) { form->onTopAgain(sender); });
     m_form->Form2 = m_dialog;
     m_form->move(100, 50);
     m_form->show();

@@ -1,10 +1,10 @@
 // Banks written by qinglan-bank, read back by three independent readers: the program's own
 // reading code (qinglan-bank dump), mdbtools' mdb-export and the npm package mdb-reader.
 #include "BankCsvReader.h"
-#include "BankFileStats.h"
 #include "BankReaders.h"
-#include "JetFormat.h"
 #include "SyntheticBank.h"
+#include "jet/BankFileStats.h"
+#include "jet/JetFormat.h"
 
 #include <QDir>
 #include <QFile>

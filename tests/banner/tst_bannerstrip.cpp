@@ -1,5 +1,5 @@
-#include "SiteConfig.h"
-#include "app/ErrorGuard.h"
+#include "base/SiteConfig.h"
+#include "ui/common/ErrorGuard.h"
 #include "ui/main/BannerStrip.h"
 #include "ui/main/TForm1.h"
 

@@ -1,7 +1,7 @@
 #include "AdServer.h"
-#include "SiteConfig.h"
-#include "app/ErrorGuard.h"
+#include "base/SiteConfig.h"
 #include "platform/WebEngineSandbox.h"
+#include "ui/common/ErrorGuard.h"
 #include "ui/main/BannerStrip.h"
 #include "ui/main/TForm1.h"
 

@@ -5,7 +5,7 @@
 #include "JetFixtures.h"
 #include "WrittenBank.h"
 
-#include "app/AppError.h"
+#include "base/AppError.h"
 #include "data/BankConnection.h"
 #include "data/BankQuery.h"
 #include "data/BankSchema.h"

@@ -1,7 +1,7 @@
 #include "BankLoadProbe.h"
 
-#include "app/AppError.h"
-#include "data/JetDatabase.h"
+#include "base/AppError.h"
+#include "jet/JetDatabase.h"
 
 void loadBankForFuzzing(const char *data, size_t size)
 {

@@ -2,12 +2,12 @@
 // BankInputError, nothing else. Input it accepts is written as a bank and read back through the
 // program's reader, which must return the same rows: a source the tool takes must never give a
 // bank that reads differently.
-#include "app/AppError.h"
-#include "data/JetDatabase.h"
+#include "base/AppError.h"
+#include "jet/JetDatabase.h"
 
 #include "BankCsvReader.h"
-#include "BankInputError.h"
-#include "JetBankWriter.h"
+#include "jet/BankInputError.h"
+#include "jet/JetBankWriter.h"
 
 #include <QBuffer>
 

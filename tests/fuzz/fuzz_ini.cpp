@@ -2,9 +2,9 @@
 // reports it checks what the exit relies on: after a write the key reads back as written, and
 // every other line of the file is kept byte for byte (a foreign Config.ini edited by hand must
 // survive the program's exit). The number reader is checked against round trips of its formats.
-#include "app/AppError.h"
-#include "app/IniFile.h"
-#include "app/IniNumber.h"
+#include "base/AppError.h"
+#include "base/IniFile.h"
+#include "base/IniNumber.h"
 
 #include <QByteArray>
 #include <QByteArrayList>

@@ -4,11 +4,11 @@
 // pattern characters, full-width forms). The indexed search must find exactly the row a plain
 // scan of the folded texts finds: the last one that contains the folded fragment. When it finds
 // nothing, the tolerant passes must agree with a scan of the loose texts.
-#include "data/LookupFragment.h"
-#include "data/LooseMatcher.h"
-#include "data/LooseText.h"
-#include "data/QuestionTable.h"
-#include "data/TextFold.h"
+#include "search/LookupFragment.h"
+#include "search/LooseMatcher.h"
+#include "search/LooseText.h"
+#include "search/QuestionTable.h"
+#include "search/TextFold.h"
 
 #include "BankCsvReader.h"
 

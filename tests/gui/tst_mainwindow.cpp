@@ -1,6 +1,6 @@
-#include "app/ErrorGuard.h"
 #include "app/Fonts.h"
 #include "data/TDataModule1.h"
+#include "ui/common/ErrorGuard.h"
 #include "ui/main/MemoBox.h"
 #include "ui/main/TForm1.h"
 #include "ui/main/UsageText.h"

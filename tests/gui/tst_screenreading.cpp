@@ -2,10 +2,10 @@
 // clipboard is read off the user-interface thread and its text looked up; the button shows that
 // it is busy; what the user types meanwhile wins over the late result; a missing model is a
 // clear error and the window keeps working. And the frozen-screen rectangle picker.
-#include "app/AppError.h"
-#include "app/ErrorGuard.h"
+#include "base/AppError.h"
 #include "data/TDataModule1.h"
 #include "platform/TextRecognizer.h"
+#include "ui/common/ErrorGuard.h"
 #include "ui/main/MemoBox.h"
 #include "ui/main/RegionPicker.h"
 #include "ui/main/TForm1.h"

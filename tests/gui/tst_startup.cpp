@@ -1,6 +1,6 @@
 #include "app/Application.h"
-#include "app/ErrorGuard.h"
 #include "ui/about/TForm2.h"
+#include "ui/common/ErrorGuard.h"
 #include "ui/main/TForm1.h"
 
 #include <QApplication>

@@ -1,8 +1,8 @@
 #include "FakeStartPageStore.h"
 
-#include "SiteConfig.h"
-#include "app/ErrorGuard.h"
-#include "app/IniFile.h"
+#include "base/IniFile.h"
+#include "base/SiteConfig.h"
+#include "ui/common/ErrorGuard.h"
 #include "ui/main/TForm1.h"
 
 #include <QCheckBox>

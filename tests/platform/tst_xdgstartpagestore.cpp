@@ -1,8 +1,8 @@
-#include "SiteConfig.h"
-#include "app/AppError.h"
-#include "app/HomePageStep.h"
-#include "app/IniFile.h"
+#include "base/AppError.h"
+#include "base/IniFile.h"
+#include "base/SiteConfig.h"
 #include "platform/XdgStartPageStore.h"
+#include "ui/main/HomePageStep.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,7 +1,7 @@
 // The recogniser's parts: the picture preparation (enlarging small text, dark themes, a clean
 // threshold), the tidying of its text, the model's folder and its absence, and what it reads
 // from pictures of real pages.
-#include "app/AppError.h"
+#include "base/AppError.h"
 #include "platform/PicturePreparation.h"
 #include "platform/RecognizedText.h"
 #include "platform/TessdataFolder.h"

@@ -1,7 +1,7 @@
 // Helper for the kill test: rewrites the settings file's SetTop flag, on and off, until it is
 // killed. It says "ready" once the first write has gone through, so that the kills land while
 // the writes are under way rather than during start-up.
-#include "app/IniFile.h"
+#include "base/IniFile.h"
 
 #include <QString>
 

@@ -3,7 +3,7 @@
 #include "HostileInputs.h"
 
 #include "app/Application.h"
-#include "app/ErrorGuard.h"
+#include "ui/common/ErrorGuard.h"
 #include "ui/main/MemoBox.h"
 #include "ui/main/TForm1.h"
 

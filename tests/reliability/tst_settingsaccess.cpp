@@ -4,8 +4,8 @@
 // so the writes run with the file-system identity of an ordinary user (setfsuid).
 #include "ScratchMount.h"
 
-#include "app/AppError.h"
-#include "app/IniFile.h"
+#include "base/AppError.h"
+#include "base/IniFile.h"
 
 #include <QDir>
 #include <QFile>

@@ -4,7 +4,7 @@
 // main window's creation handler, unpacks the bank (one of the shipped bank's size, linked into
 // this helper) unless a file of that name is present, and
 // connects as the data module does. It prints "connected" or the error the user would see.
-#include "app/AppError.h"
+#include "base/AppError.h"
 #include "data/BankConnection.h"
 #include "data/BankUnpacker.h"
 #include "data/TDataModule1.h"

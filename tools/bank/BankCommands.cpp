@@ -1,19 +1,19 @@
 #include "BankCommands.h"
 
 #include "BankCsvReader.h"
-#include "BankFileStats.h"
-#include "BankInputError.h"
 #include "CommandLine.h"
 #include "CsvWriter.h"
-#include "JetBankWriter.h"
 #include "SyntheticBank.h"
+#include "jet/BankFileStats.h"
+#include "jet/BankInputError.h"
+#include "jet/JetBankWriter.h"
 
-#include "app/AppError.h"
+#include "base/AppError.h"
 #include "data/AnswerLines.h"
 #include "data/BankConnection.h"
 #include "data/BankQuery.h"
-#include "data/JetDatabase.h"
 #include "data/TDataModule1.h"
+#include "jet/JetDatabase.h"
 #include "platform/TesseractRecognizer.h"
 
 #include <QFileInfo>

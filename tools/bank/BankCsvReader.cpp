@@ -1,7 +1,7 @@
 #include "BankCsvReader.h"
 
-#include "BankInputError.h"
 #include "CsvParser.h"
+#include "jet/BankInputError.h"
 
 #include <QFile>
 #include <QHash>

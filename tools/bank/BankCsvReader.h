@@ -1,6 +1,6 @@
 #pragma once
 
-#include "BankRecord.h"
+#include "jet/BankRecord.h"
 
 #include <QByteArray>
 #include <QVector>

@@ -1,6 +1,6 @@
 #include "CsvParser.h"
 
-#include "BankInputError.h"
+#include "jet/BankInputError.h"
 
 namespace {
 

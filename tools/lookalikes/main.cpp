@@ -9,7 +9,7 @@
 // The table is made from the fonts, not written by hand, so it covers the whole character set
 // evenly; run this again after changing a face or a threshold:
 //
-//     qinglan-lookalikes src/data/LookalikeData.cpp
+//     qinglan-lookalikes src/search/LookalikeData.cpp
 #include "GlyphShape.h"
 
 #include <QFile>
@@ -144,7 +144,7 @@ int main(int argc, char **argv)
     QTextStream out(&file);
     out << "// Look-alike characters: written by tools/lookalikes from the glyphs of four Chinese\n"
            "// faces. Do not edit; run the tool again instead.\n"
-           "#include \"data/LookalikeData.h\"\n\n"
+           "#include \"search/LookalikeData.h\"\n\n"
            "// Pairs of characters, smaller code first, in ascending order.\n"
            "const char16_t kLookalikePairs[] =\n";
     QString line;

@@ -1,9 +1,8 @@
 #include "ui/about/TForm2.h"
 
-#include "SiteConfig.h"
-#include "app/ErrorGuard.h"
+#include "base/SiteConfig.h"
 #include "ui/about/ClickLabel.h"
-#include "ui/main/TForm1.h"
+#include "ui/common/ErrorGuard.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -48,10 +47,10 @@ QLabel *picture(QLabel *label, const QString &resource, const QRect &geometry)
 
 } // namespace
 
-TForm2::TForm2(TForm1 *mainForm)
+TForm2::TForm2(QWidget *mainForm, OnTopAgain mainOnTopAgain)
     : QDialog(mainForm, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                             Qt::WindowCloseButtonHint),
-      m_mainForm(mainForm)
+      m_mainForm(mainForm), m_mainOnTopAgain(std::move(mainOnTopAgain))
 {
     buildControls();
     connectHandlers();
@@ -172,16 +171,14 @@ void TForm2::Button1Click(QObject *)
 {
     // The main window goes back on top before the browser comes up, and once more as the
     // dialog closes.
-    if (m_mainForm->CheckBox1->isChecked())
-        m_mainForm->CheckBox1Click(this);
+    m_mainOnTopAgain(this);
     openPage(QString::fromUtf8(site::kRoot) + QString::fromUtf8(site::kDownloadPath));
     close();
 }
 
 void TForm2::FormClose(QObject *)
 {
-    if (m_mainForm->CheckBox1->isChecked())
-        m_mainForm->CheckBox1Click(this);
+    m_mainOnTopAgain(this);
 }
 
 void TForm2::closeEvent(QCloseEvent *event)

@@ -2,12 +2,13 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class ClickLabel;
 class QFrame;
 class QGroupBox;
 class QLabel;
 class QPushButton;
-class TForm1;
 
 // The contact-author dialog "联系作者": created hidden at start-up, shown modally by the main
 // window's contact button, hidden (never destroyed) when closed. Component and handler names
@@ -15,7 +16,10 @@ class TForm1;
 class TForm2 : public QDialog {
     Q_OBJECT
 public:
-    explicit TForm2(TForm1 *mainForm);
+    // `mainOnTopAgain` puts the main window back on top when the user keeps it there; the
+    // dialog calls it before the browser comes up and as it closes.
+    using OnTopAgain = std::function<void(QObject *Sender)>;
+    TForm2(QWidget *mainForm, OnTopAgain mainOnTopAgain);
 
     void Image1Click(QObject *Sender);
     // The click handler of Label6, the website address.
@@ -51,6 +55,7 @@ private:
     void centreOnMainWindow();
     void openPage(const QString &address);
 
-    TForm1 *m_mainForm;
+    QWidget *m_mainForm;
+    OnTopAgain m_mainOnTopAgain;
     bool m_placed = false;
 };

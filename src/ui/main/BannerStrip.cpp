@@ -1,7 +1,7 @@
 #include "ui/main/BannerStrip.h"
 
-#include "SiteConfig.h"
-#include "app/ErrorGuard.h"
+#include "base/SiteConfig.h"
+#include "ui/common/ErrorGuard.h"
 #include "ui/main/BodyRestyle.h"
 #include "ui/main/SiteProbe.h"
 

@@ -1,6 +1,6 @@
 #include "ui/main/BodyRestyle.h"
 
-#include "app/AppError.h"
+#include "base/AppError.h"
 
 namespace BodyRestyle {
 

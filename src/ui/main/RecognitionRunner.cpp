@@ -1,6 +1,6 @@
 #include "ui/main/RecognitionRunner.h"
 
-#include "app/AppError.h"
+#include "base/AppError.h"
 #include "platform/TesseractRecognizer.h"
 
 #include <QThread>

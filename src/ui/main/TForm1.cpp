@@ -1,18 +1,18 @@
 #include "ui/main/TForm1.h"
 
-#include "SiteConfig.h"
-#include "app/AppError.h"
-#include "app/AppTitle.h"
-#include "app/ErrorGuard.h"
-#include "app/HomePageStep.h"
-#include "app/IniFile.h"
+#include "base/AppError.h"
+#include "base/IniFile.h"
+#include "base/SiteConfig.h"
 #include "data/BankQuery.h"
 #include "data/BankUnpacker.h"
 #include "data/TDataModule1.h"
 #include "ui/about/TForm2.h"
+#include "ui/common/AppTitle.h"
+#include "ui/common/ErrorGuard.h"
 #include "ui/main/AnswerBox.h"
 #include "ui/main/BannerStrip.h"
 #include "ui/main/ClipboardWatcher.h"
+#include "ui/main/HomePageStep.h"
 #include "ui/main/MatchStepper.h"
 #include "ui/main/MemoBox.h"
 #include "ui/main/RecognitionRunner.h"
@@ -283,6 +283,12 @@ void TForm1::setTopmost(bool topmost)
 void TForm1::CheckBox1Click(QObject *)
 {
     setTopmost(CheckBox1->isChecked());
+}
+
+void TForm1::onTopAgain(QObject *Sender)
+{
+    if (CheckBox1->isChecked())
+        CheckBox1Click(Sender);
 }
 
 void TForm1::CheckBox4Click(QObject *)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/QuestionLookup.h"
+#include "search/QuestionLookup.h"
 
 #include <QWidget>
 #include <memory>
@@ -49,6 +49,8 @@ public:
     void FormShow(QObject *Sender);
     void Button5Click(QObject *Sender);
     void CheckBox1Click(QObject *Sender);
+    // Applies keep-on-top once more while the option is on (after another window came up).
+    void onTopAgain(QObject *Sender);
     void Memo1Change(QObject *Sender);
     void Memo1Click(QObject *Sender);
     void CheckBox4Click(QObject *Sender);

@@ -1,8 +1,0 @@
-#include "app/AppError.h"
-
-AppError::AppError(const QString &message) : std::runtime_error(message.toStdString()) {}
-
-QString AppError::message() const
-{
-    return QString::fromUtf8(what());
-}

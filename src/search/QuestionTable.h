@@ -1,0 +1,45 @@
+#pragma once
+
+#include "search/BigramIndex.h"
+#include "search/LooseMatcher.h"
+#include "search/PackedTexts.h"
+#include "search/Question.h"
+
+#include <memory>
+#include <optional>
+
+// The rows of the table 问题 in storage order, held compactly, with the question texts folded
+// once and indexed for the lookup.
+class QuestionTable {
+public:
+    class Builder {
+    public:
+        void reserve(qsizetype rows, qsizetype unitsPerRow);
+        void append(QStringView subject, QStringView text, QStringView options, QStringView answer);
+        QuestionTable build();
+
+    private:
+        PackedTexts m_subjects, m_texts, m_options, m_answers, m_folded;
+        PackedTexts m_loose; // for the tolerant passes
+    };
+
+    static QuestionTable fromRows(const QList<Question> &rows);
+
+    qsizetype size() const { return m_texts.size(); }
+    Question row(qsizetype row) const;
+    // The last row whose question text contains the fragment; the fragment is compared after
+    // folding (see TextFold), an empty one matches nothing.
+    std::optional<Question> findLast(const QString &fragment) const;
+    qsizetype findLastRow(const QString &fragment) const;
+    const BigramIndex &index() const { return *m_index; }
+    // The tolerant passes, for a fragment that the literal lookup does not find.
+    const LooseMatcher &looseMatcher() const { return *m_loose; }
+    std::size_t bytes() const;
+
+private:
+    QuestionTable() = default;
+
+    PackedTexts m_subjects, m_texts, m_options, m_answers;
+    std::unique_ptr<BigramIndex> m_index;
+    std::unique_ptr<LooseMatcher> m_loose;
+};

@@ -1,0 +1,139 @@
+// The index must give exactly the answer of reading every row from the last one back.
+#include "search/BigramIndex.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+
+namespace {
+
+// Few distinct units, so that fragments often match several rows, and pairs are shared
+// widely; U+0000 and a surrogate pair take part like any other unit.
+const char16_t kAlphabet[] = {u'a',  u'b', u'c', u'网', u'络',  u'安',
+                              u'全', u'%', u' ', 0,     0xD83D, 0xDE00};
+
+QString randomText(QRandomGenerator &random, int maxLength)
+{
+    const int length = random.bounded(maxLength + 1);
+    QString text;
+    for (int i = 0; i < length; ++i)
+        text.append(QChar(kAlphabet[random.bounded(int(std::size(kAlphabet)))]));
+    return text;
+}
+
+PackedTexts pack(const QStringList &texts)
+{
+    PackedTexts packed;
+    for (const QString &t : texts)
+        packed.append(t);
+    return packed;
+}
+
+} // namespace
+
+class TestBigramIndex : public QObject {
+    Q_OBJECT
+
+private slots:
+    void agreesWithScanOnRandomFragments_data()
+    {
+        QTest::addColumn<quint32>("seed");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("maxLength");
+        QTest::newRow("short rows") << 1u << 400 << 8;
+        QTest::newRow("medium rows") << 2u << 2000 << 40;
+        QTest::newRow("few long rows") << 3u << 60 << 400;
+        QTest::newRow("many rows") << 4u << 20000 << 25;
+    }
+    void agreesWithScanOnRandomFragments()
+    {
+        QFETCH(quint32, seed);
+        QFETCH(int, rows);
+        QFETCH(int, maxLength);
+        QRandomGenerator random(seed);
+        QStringList texts;
+        for (int i = 0; i < rows; ++i)
+            texts.append(randomText(random, maxLength));
+        const BigramIndex index(pack(texts));
+        QCOMPARE(index.size(), qsizetype(rows));
+
+        int found = 0;
+        for (int round = 0; round < 3000; ++round) {
+            QString fragment;
+            switch (round % 3) {
+            case 0: // a piece of some row: always found somewhere
+                if (const QString &t = texts[random.bounded(rows)]; !t.isEmpty()) {
+                    const int from = random.bounded(int(t.size()));
+                    fragment = t.mid(from, 1 + random.bounded(int(t.size()) - from));
+                }
+                break;
+            case 1: // a random short string: often found nowhere
+                fragment = randomText(random, 6);
+                break;
+            case 2: // a piece of a row with one unit changed
+                if (const QString &t = texts[random.bounded(rows)]; t.size() > 2) {
+                    fragment = t.mid(random.bounded(int(t.size()) / 2));
+                    fragment[random.bounded(int(fragment.size()))] =
+                        QChar(kAlphabet[random.bounded(int(std::size(kAlphabet)))]);
+                }
+                break;
+            }
+            const qsizetype expected = index.findLastByScan(fragment);
+            if (expected >= 0)
+                ++found;
+            QCOMPARE(index.findLast(fragment), expected);
+            QCOMPARE(index.findLast(fragment, BigramIndex::Anchor::Start),
+                     index.findLastByScan(fragment, BigramIndex::Anchor::Start));
+            // Counting and walking down from a row agree with a scan too.
+            qsizetype holding = 0, belowLast = -1;
+            for (qsizetype row = 0; row < index.size() && !fragment.isEmpty(); ++row) {
+                if (index.text(row).contains(fragment)) {
+                    ++holding;
+                    if (row < expected)
+                        belowLast = row;
+                }
+            }
+            QCOMPARE(index.countRows(fragment, 1000), qMin<qsizetype>(holding, 1000));
+            QCOMPARE(index.countRows(fragment, 2), qMin<qsizetype>(holding, 2));
+            if (expected >= 0)
+                QCOMPARE(index.findLastBefore(fragment, expected), belowLast);
+        }
+        QVERIFY(found > 0);
+    }
+
+    void longFragmentsUseASampleOfPairs()
+    {
+        // Rows far longer than the 64 pairs that are looked up; they differ only near the end,
+        // so only the check against the text can tell them apart.
+        const QString base = QStringLiteral("网络安全abc").repeated(2000);
+        QStringList texts = {base + "x", base + "y", QStringLiteral("short"), base + "x"};
+        texts[3][7000] = u'Z';
+        const BigramIndex index(pack(texts));
+        QCOMPARE(index.findLast(base + "x"), qsizetype(0));
+        QCOMPARE(index.findLast(base + "y"), qsizetype(1));
+        QCOMPARE(index.findLast(base + "z"), qsizetype(-1));
+        QCOMPARE(index.findLast(base.left(9000)), qsizetype(1)); // row 3 differs at 7000
+        QCOMPARE(index.findLast(base.mid(7003, 5000)), qsizetype(3));
+    }
+
+    void edgeCases()
+    {
+        const BigramIndex index(pack({"", "a", "ab", "b", QString(), "ba"}));
+        QCOMPARE(index.findLast(QString()), qsizetype(-1));
+        QCOMPARE(index.findLast(u"a"), qsizetype(5));
+        QCOMPARE(index.findLast(u"ab"), qsizetype(2));
+        QCOMPARE(index.findLast(u"b"), qsizetype(5));
+        QCOMPARE(index.findLast(u"aba"), qsizetype(-1));
+        QCOMPARE(index.findLast(u"c"), qsizetype(-1));
+        // Anchored: a later row holding the fragment elsewhere does not count.
+        QCOMPARE(index.findLast(u"a", BigramIndex::Anchor::Start), qsizetype(2));
+        QCOMPARE(index.findLast(u"b", BigramIndex::Anchor::Start), qsizetype(5));
+        QCOMPARE(index.findLast(u"ab", BigramIndex::Anchor::Start), qsizetype(2));
+        QCOMPARE(index.findLast(u"ba", BigramIndex::Anchor::Start), qsizetype(5));
+
+        const BigramIndex empty(pack({}));
+        QCOMPARE(empty.findLast(u"a"), qsizetype(-1));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBigramIndex)
+#include "tst_bigramindex.moc"
