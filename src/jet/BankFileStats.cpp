@@ -9,8 +9,6 @@ using namespace JetFormat;
 
 namespace {
 
-constexpr quint8 kMemo = 0x0C;
-
 struct DefinedColumn {
     quint8 type;
     int number;
@@ -38,11 +36,12 @@ public:
         if (pageNumber >= pages())
             return {};
         const char *p = page(pageNumber);
-        const int count = get16(p + 12);
+        const int count = get16(p + kRowCountOffset);
         if (row >= count)
             return {};
-        const int start = get16(p + 14 + 2 * row) & 0x1FFF;
-        const int end = row == 0 ? kPageSize : (get16(p + 14 + 2 * (row - 1)) & 0x1FFF);
+        const int start = get16(p + kDataPageHeader + 2 * row) & kRowOffsetMask;
+        const int end =
+            row == 0 ? kPageSize : (get16(p + kDataPageHeader + 2 * (row - 1)) & kRowOffsetMask);
         if (start >= end || end > kPageSize)
             return {};
         return QByteArrayView(p + start, end - start);
@@ -135,16 +134,16 @@ BankFileStats BankFileStats::scan(const QString &path)
     for (int k = 0; k < 5; ++k) {
         stats.columns[k].name = names[k];
         stats.columns[k].number = columns[at[k]].number;
-        stats.columns[k].memo = columns[at[k]].type == kMemo;
+        stats.columns[k].memo = columns[at[k]].type == kTypeMemo;
     }
 
     for (qint64 page = 1; page < file.pages(); ++page) {
         const char *p = file.page(page);
-        if (p[0] != 0x01 || get32(p + 4) != quint32(stats.definitionPage))
+        if (p[0] != kPageTypeData || get32(p + 4) != quint32(stats.definitionPage))
             continue;
-        const int count = get16(p + 12);
-        for (int r = 0; r < count && 14 + 2 * r < kPageSize; ++r) {
-            if (get16(p + 14 + 2 * r) & 0xC000)
+        const int count = get16(p + kRowCountOffset);
+        for (int r = 0; r < count && kDataPageHeader + 2 * r < kPageSize; ++r) {
+            if (get16(p + kDataPageHeader + 2 * r) & (kRowDeleted | kRowLookup))
                 continue; // deleted, or moved to another page
             const QByteArrayView row = file.row(quint32(page), r);
             if (row.size() < 4)
@@ -185,24 +184,24 @@ BankFileStats BankFileStats::scan(const QString &path)
                         ++s.compressed;
                     continue;
                 }
-                if (value.size() < 12)
+                if (value.size() < kMemoHeader)
                     continue;
                 const quint32 word = get32(value.data());
-                if ((word & 0x00FFFFFF) == 0)
+                if ((word & kMemoLengthMask) == 0)
                     ++s.empty;
                 QByteArrayView stored;
-                const quint32 length = word & 0x00FFFFFF;
+                const quint32 length = word & kMemoLengthMask;
                 bool intact = true;
-                if (word & 0x80000000u) {
+                if (word & kMemoInline) {
                     ++s.inlined;
-                    stored = value.sliced(12);
+                    stored = value.sliced(kMemoHeader);
                     intact = stored.size() == qsizetype(length);
                 } else {
                     const quint32 pointer = get32(value.data() + 4);
                     const QByteArrayView first = isLongValuePage(file, pointer)
                                                      ? file.row(pointer >> 8, int(pointer & 0xFF))
                                                      : QByteArrayView();
-                    if (word & 0x40000000u) {
+                    if (word & kMemoSingleRow) {
                         ++s.singleRow;
                         stored = first;
                         intact = first.size() == qsizetype(length);

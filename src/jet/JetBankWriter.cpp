@@ -19,7 +19,7 @@ namespace {
 
 // Fixed page plan. MSysObjects' definition must sit on page 2: readers look for it there.
 constexpr quint32 kGlobalMapPage = 1;
-constexpr quint32 kCatalogDefinitionPage = 2;
+constexpr quint32 kCatalogDefinitionPage = kSystemObjectsPage;
 constexpr quint32 kCatalogMapPage = 3;
 constexpr quint32 kCatalogDataPage = 4;
 constexpr quint32 kTableDefinitionPage = 5;
@@ -28,8 +28,8 @@ constexpr quint32 kIndexRootPage = 7;
 constexpr quint32 kFirstFreePage = 8;
 
 // Column types and flags of Jet 4.
-constexpr quint8 kLong = 0x04, kInt16 = 0x03, kDateTime = 0x08, kBinary = 0x09, kText = 0x0A,
-                 kOle = 0x0B, kMemo = 0x0C;
+constexpr quint8 kLong = kTypeLong, kInt16 = kTypeInt16, kDateTime = kTypeDateTime,
+                 kBinary = kTypeBinary, kText = kTypeText, kOle = kTypeOle, kMemo = kTypeMemo;
 constexpr quint8 kFixed = 0x01, kUpdatable = 0x02, kAutoLong = 0x04, kSystem = 0x10;
 
 // The table 问题: columns 1 and 2 and variable slots 1 and 2 were removed long ago and stay
@@ -45,11 +45,10 @@ constexpr int kMemoColumns[2] = {kTextColumn, kOptionsColumn};
 
 // Memo forms: inline up to this many stored bytes, else one long-value row up to the next
 // limit, else a chain of rows on pages of their own.
-constexpr int kMemoHeader = 12;
 constexpr qsizetype kInlineMemoBytes = 64;
 constexpr qsizetype kSingleLongValueBytes = 4076;
 constexpr qsizetype kChainChunkBytes = 4072;
-constexpr quint32 kMemoInline = 0x80000000u, kMemoSingle = 0x40000000u;
+constexpr quint32 kMemoSingle = kMemoSingleRow;
 
 // The owner bytes Access stores with its objects.
 const char kOwner[] = "\x91\xAE";

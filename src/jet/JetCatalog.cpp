@@ -1,13 +1,14 @@
 #include "jet/JetCatalog.h"
 
+#include "jet/JetFormat.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
 
 namespace {
 
-// MSysObjects always has its definition on page 2.
-constexpr unsigned long kSystemObjectsPage = 2;
+constexpr unsigned long kSystemObjectsPage = JetFormat::kSystemObjectsPage;
 
 struct TableDefGuard {
     MdbTableDef *table;

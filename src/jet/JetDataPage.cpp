@@ -6,7 +6,7 @@ using namespace JetFormat;
 
 JetDataPage::JetDataPage(quint32 owner) : m_page(kPageSize, '\0'), m_lowest(kPageSize)
 {
-    m_page[0] = 0x01;
+    m_page[0] = kPageTypeData;
     m_page[1] = 0x01;
     put32(m_page, 4, owner);
     put16(m_page, 2, kPageSize - kDataPageHeader);

@@ -2,6 +2,7 @@
 
 #include "base/AppError.h"
 #include "jet/JetCatalog.h"
+#include "jet/JetFormat.h"
 #include "jet/JetHeader.h"
 #include "jet/JetText.h"
 
@@ -16,13 +17,17 @@
 
 namespace {
 
-constexpr int kMemoHeader = 12;
+using JetFormat::kDataPageHeader;
+using JetFormat::kMemoHeader;
+using JetFormat::kMemoInline;
+using JetFormat::kMemoLengthMask;
+using JetFormat::kMemoSingleRow;
+using JetFormat::kPageSize;
+using JetFormat::kRowCountOffset;
+using JetFormat::kRowDeleted;
+using JetFormat::kRowOffsetMask;
+
 constexpr int kNumericSize = 17;
-constexpr quint32 kMemoInline = 0x80000000u;
-constexpr quint32 kMemoSingleRow = 0x40000000u;
-constexpr quint32 kMemoLengthMask = 0x00FFFFFFu;
-constexpr int kRowDeleted = 0x4000;
-constexpr int kRowOffsetMask = 0x1FFF;
 
 // The checked bytes of the whole file, which long values are read from.
 struct FileBytes {
@@ -57,23 +62,24 @@ std::optional<QByteArrayView> longValueRow(const FileBytes &file, quint32 pointe
 {
     const qint64 page = qint64(pointer >> 8);
     const int row = int(pointer & 0xFF);
-    if (page <= 0 || (page + 1) * JetHeader::kPageSize > file.size)
+    if (page <= 0 || (page + 1) * kPageSize > file.size)
         return std::nullopt;
-    const auto *p =
-        reinterpret_cast<const unsigned char *>(file.data) + page * JetHeader::kPageSize;
-    if (p[0] != 0x01 || memcmp(p + 4, "LVAL", 4) != 0)
+    const auto *p = reinterpret_cast<const unsigned char *>(file.data) + page * kPageSize;
+    if (p[0] != JetFormat::kPageTypeData || memcmp(p + 4, "LVAL", 4) != 0)
         return std::nullopt;
-    const int count = int(p[12]) | int(p[13]) << 8;
-    const int offsetsEnd = 14 + 2 * count;
-    if (row >= count || offsetsEnd > JetHeader::kPageSize)
+    const int count = int(p[kRowCountOffset]) | int(p[kRowCountOffset + 1]) << 8;
+    const int offsetsEnd = kDataPageHeader + 2 * count;
+    if (row >= count || offsetsEnd > kPageSize)
         return std::nullopt;
-    const auto offset = [p](int i) { return int(p[14 + 2 * i]) | int(p[15 + 2 * i]) << 8; };
+    const auto offset = [p](int i) {
+        return int(p[kDataPageHeader + 2 * i]) | int(p[kDataPageHeader + 1 + 2 * i]) << 8;
+    };
     const int entry = offset(row);
     if (entry & kRowDeleted)
         return std::nullopt;
     const int start = entry & kRowOffsetMask;
-    const int end = row == 0 ? JetHeader::kPageSize : offset(row - 1) & kRowOffsetMask;
-    if (start < offsetsEnd || start > end || end > JetHeader::kPageSize)
+    const int end = row == 0 ? kPageSize : offset(row - 1) & kRowOffsetMask;
+    if (start < offsetsEnd || start > end || end > kPageSize)
         return std::nullopt;
     return QByteArrayView(reinterpret_cast<const char *>(p + start), end - start);
 }
@@ -335,8 +341,8 @@ TableDef readTableDef(MdbCatalogEntry *entry, const char *data, qint64 size, con
                       const QString &table)
 {
     const qint64 page = qint64(entry->table_pg);
-    if (page <= 0 || (page + 1) * JetHeader::kPageSize > size ||
-        data[page * JetHeader::kPageSize] != 0x02)
+    if (page <= 0 || (page + 1) * kPageSize > size ||
+        data[page * kPageSize] != JetFormat::kPageTypeTableDefinition)
         throw damaged(name, QStringLiteral("the definition of table \"%1\" is missing").arg(table));
     TableDef def(mdb_read_table(entry));
     if (!def || !usageMapReadable(def.get()) || !mdb_read_columns(def.get()))
@@ -385,7 +391,7 @@ void JetDatabase::forEachRow(const QString &table,
         size_t length = 0;
         if (mdb_find_row(mdb, int(t->cur_row) - 1, &start, &length) != 0)
             continue;
-        start &= 0x1FFF;
+        start &= kRowOffsetMask;
         if (columnCount == 0 || mdb_crack_row(t, start, length, fields.data()) < 0)
             continue;
         for (guint i = 0; i < columnCount; ++i) {

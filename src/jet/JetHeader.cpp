@@ -7,10 +7,10 @@ namespace {
 
 constexpr int kObfuscatedStart = JetHeader::kMaskedBlockStart;
 constexpr int kObfuscatedLength = JetHeader::kMaskedBlockLength;
-constexpr int kDatabaseKey = 0x3E;
-constexpr int kPassword = 0x42;
-constexpr int kPasswordBytes = 40;
-constexpr int kCreationDate = 0x72;
+constexpr int kDatabaseKey = JetFormat::kDatabaseKeyOffset;
+constexpr int kPassword = JetFormat::kPasswordOffset;
+constexpr int kPasswordBytes = JetFormat::kPasswordBytes;
+constexpr int kCreationDate = JetFormat::kCreationDateOffset;
 
 std::array<unsigned char, kObfuscatedLength> plainHeaderBlock(const char *data)
 {
@@ -25,11 +25,11 @@ std::array<unsigned char, kObfuscatedLength> plainHeaderBlock(const char *data)
 
 JetHeader::Verdict JetHeader::inspect(const char *data, qint64 size, QString *reason)
 {
-    static const char signature[] = "\x00\x01\x00\x00Standard Jet DB";
-    constexpr qint64 signatureLength = sizeof(signature); // includes the terminating zero
-    if (size < signatureLength + 1 || std::memcmp(data, signature, signatureLength) != 0)
+    constexpr qint64 signatureLength = sizeof(JetFormat::kSignature);
+    if (size < signatureLength + 1 ||
+        std::memcmp(data, JetFormat::kSignature, signatureLength) != 0)
         return Verdict::NotJet;
-    if (data[0x14] != 1) // 0 is Jet 3, 2 and up are the Access 2007+ formats
+    if (data[JetFormat::kVersionOffset] != JetFormat::kVersionJet4)
         return Verdict::NotJet;
     auto damaged = [reason](const QString &why) {
         if (reason)
@@ -41,7 +41,7 @@ JetHeader::Verdict JetHeader::inspect(const char *data, qint64 size, QString *re
     // Page 0 is the header, page 1 the free-page map, page 2 the system catalogue's definition.
     if (size < 3 * kPageSize)
         return damaged(QStringLiteral("the file is too short"));
-    if (data[2 * kPageSize] != 0x02)
+    if (data[JetFormat::kSystemObjectsPage * kPageSize] != JetFormat::kPageTypeTableDefinition)
         return damaged(QStringLiteral("the system catalogue is missing"));
     return Verdict::Jet4;
 }

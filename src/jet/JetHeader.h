@@ -1,5 +1,7 @@
 #pragma once
 
+#include "jet/JetFormat.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -7,7 +9,7 @@
 
 // Facts read from page 0 of a Jet database before any other code touches the file.
 struct JetHeader {
-    static constexpr int kPageSize = 4096;
+    static constexpr int kPageSize = JetFormat::kPageSize;
 
     enum class Verdict { Jet4, NotJet, Damaged };
 
@@ -21,7 +23,7 @@ struct JetHeader {
 
     // Bytes 0x18..0x97 of page 0 are XOR-ed with this fixed keystream (RC4 with a key that every
     // copy of Jet shares); readers and writers of the header both need it.
-    static constexpr int kMaskedBlockStart = 0x18;
-    static constexpr int kMaskedBlockLength = 128;
+    static constexpr int kMaskedBlockStart = JetFormat::kMaskedBlockStart;
+    static constexpr int kMaskedBlockLength = JetFormat::kMaskedBlockLength;
     static const std::array<unsigned char, kMaskedBlockLength> &headerKeystream();
 };

@@ -12,32 +12,31 @@ using namespace JetFormat;
 QByteArray JetHeaderPage::build(double creationDate, const QString &password, quint16 sortOrder)
 {
     QByteArray p(kPageSize, '\0');
-    const char start[] = "\x00\x01\x00\x00Standard Jet DB";
-    std::memcpy(p.data(), start, sizeof start); // includes the terminating zero
-    p[0x14] = 0x01;                             // Jet 4
+    std::memcpy(p.data(), kSignature, sizeof kSignature);
+    p[kVersionOffset] = kVersionJet4;
 
     const quint8 constants[24] = {0x00, 0x01, 0x00, 0x00, 0x01, 0x01, 0x00, 0x00,
                                   0x02, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00,
                                   0x04, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x00};
-    std::memcpy(p.data() + 0x18, constants, sizeof constants);
-    put16(p, 0x3C, 1252); // code page: Jet 3 only, kept as Access writes it
-    put32(p, 0x3E, 0);    // database key 0: pages are not encrypted
+    std::memcpy(p.data() + kMaskedBlockStart, constants, sizeof constants);
+    put16(p, 0x3C, 1252);            // code page: Jet 3 only, kept as Access writes it
+    put32(p, kDatabaseKeyOffset, 0); // database key 0: pages are not encrypted
 
     // The password is masked with the day number of the creation date stored below, so the
     // two must come from the same double.
     QByteArray pw = JetTextEncoding::plain(QStringView(password).left(20));
-    pw.resize(40, '\0');
+    pw.resize(kPasswordBytes, '\0');
     const qint32 day = qint32(creationDate);
-    for (int i = 0; i < 40; ++i)
+    for (int i = 0; i < kPasswordBytes; ++i)
         pw[i] = char(quint8(pw[i]) ^ quint8(quint32(day) >> (8 * (i % 4))));
-    p.replace(0x42, 40, pw);
+    p.replace(kPasswordOffset, kPasswordBytes, pw);
     put32(p, 0x6A, 0x11A6);
     put16(p, 0x6E, sortOrder);
-    std::memcpy(p.data() + 0x72, &creationDate, sizeof creationDate);
+    std::memcpy(p.data() + kCreationDateOffset, &creationDate, sizeof creationDate);
 
     const auto &stream = JetHeader::headerKeystream();
-    for (int i = 0; i < JetHeader::kMaskedBlockLength; ++i) {
-        const int at = JetHeader::kMaskedBlockStart + i;
+    for (int i = 0; i < kMaskedBlockLength; ++i) {
+        const int at = kMaskedBlockStart + i;
         p[at] = char(quint8(p[at]) ^ stream[i]);
     }
 
