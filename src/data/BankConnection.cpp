@@ -12,8 +12,8 @@ constexpr int kTextType = 10;
 // four columns is still a working connection, the lookup then reports what is missing; a
 // question column that cannot be searched, or values that are not what their columns claim,
 // fail the connect.
-std::unique_ptr<QuestionTable> loadQuestions(const JetDatabase &db, const QString &path,
-                                             QString *schemaError)
+std::unique_ptr<QuestionTable::Builder> readQuestions(const JetDatabase &db, const QString &path,
+                                                      QString *schemaError)
 {
     const QString table = BankSchema::tableName();
     if (!db.hasTable(table)) {
@@ -31,7 +31,7 @@ std::unique_ptr<QuestionTable> loadQuestions(const JetDatabase &db, const QStrin
     if (const QString problem = BankSchema::typeProblem(columns, at); !problem.isEmpty())
         throw AppError(QStringLiteral("The table \"%1\" in \"%2\" cannot be searched: %3")
                            .arg(table, path, problem));
-    QuestionTable::Builder builder;
+    auto builder = std::make_unique<QuestionTable::Builder>();
     qsizetype rowNumber = 0;
     db.forEachRow(table, [&](const JetRow &row) {
         ++rowNumber;
@@ -45,9 +45,9 @@ std::unique_ptr<QuestionTable> loadQuestions(const JetDatabase &db, const QStrin
                                    .arg(rowNumber)
                                    .arg(table));
         }
-        builder.append(row[at[0]].text, row[at[1]].text, row[at[2]].text, row[at[3]].text);
+        builder->append(row[at[0]].text, row[at[1]].text, row[at[2]].text, row[at[3]].text);
     });
-    return std::make_unique<QuestionTable>(builder.build());
+    return builder;
 }
 
 } // namespace
@@ -64,11 +64,16 @@ void BankConnection::Open()
         throw AppError(QStringLiteral("Not a valid password for the database \"%1\"").arg(m_path));
 
     QString schemaError;
-    std::unique_ptr<QuestionTable> table = loadQuestions(*db, m_path, &schemaError);
+    std::unique_ptr<QuestionTable::Builder> rows = readQuestions(*db, m_path, &schemaError);
 
-    // The rows now live in memory, so libmdb and its view of the file go; the file itself is
-    // held open for as long as the connection is.
+    // The rows now live in memory, so libmdb and its copy of the file go before the index is
+    // built, which is when the load needs the most memory; the file itself is held open for as
+    // long as the connection is.
     db.reset();
+    std::unique_ptr<QuestionTable> table;
+    if (rows)
+        table = std::make_unique<QuestionTable>(rows->build());
+    rows.reset();
     m_file.setFileName(m_path);
     if (!m_file.open(QIODevice::ReadOnly))
         throw AppError(

@@ -26,9 +26,11 @@ public:
         quint32 key;
         quint32 value;
         quint32 lastRow; // a row counts once however often it holds the pair
+        quint32 bytes;   // size of its coded list, later where the next row is written
+        quint32 block;   // the list's first block, for writing
     };
 
-    PairTable() : m_slots(std::size_t(1) << 16, Slot{0, 0, kNoRow}), m_shift(64 - 16) {}
+    PairTable() : m_slots(std::size_t(1) << 16, Slot{0, 0, kNoRow, 0, 0}), m_shift(64 - 16) {}
 
     std::size_t home(quint32 key) const
     {
@@ -61,7 +63,7 @@ private:
     void grow()
     {
         std::vector<Slot> old = std::move(m_slots);
-        m_slots.assign(old.size() * 2, Slot{0, 0, kNoRow});
+        m_slots.assign(old.size() * 2, Slot{0, 0, kNoRow, 0, 0});
         --m_shift;
         const std::size_t mask = m_slots.size() - 1;
         for (const Slot &s : old) {
@@ -106,25 +108,15 @@ void rowPairs(QStringView text, const PairTable &table, std::vector<quint32> &ke
     }
 }
 
-// Number of elements <= x among rows[0, end): the list is ascending, and the search gallops
-// down from end because the intersection walks every list from its top.
-qsizetype countAtMost(const quint32 *rows, qsizetype end, quint32 x)
+// Bytes of a row gap in 7-bit groups.
+quint32 codedSize(quint32 gap)
 {
-    if (end == 0 || rows[end - 1] <= x)
-        return end;
-    qsizetype high = end - 1; // rows[high] > x
-    qsizetype low = -1;
-    for (qsizetype step = 1;; step *= 2) {
-        const qsizetype probe = high - step;
-        if (probe < 0)
-            break;
-        if (rows[probe] <= x) {
-            low = probe;
-            break;
-        }
-        high = probe;
+    quint32 n = 1;
+    while (gap >= 0x80) {
+        gap >>= 7;
+        ++n;
     }
-    return std::upper_bound(rows + low + 1, rows + high, x) - rows;
+    return n;
 }
 
 } // namespace
@@ -136,22 +128,25 @@ BigramIndex::BigramIndex(PackedTexts texts) : m_texts(std::move(texts))
     std::vector<quint32> keys;
     std::vector<std::size_t> homes;
 
-    // Pass 1: how many rows hold each pair. The slots of a row's pairs are prefetched first:
-    // the table is far larger than the cache, and the misses then overlap.
+    // Pass 1: how many rows hold each pair, and the bytes of its coded list. The slots of a
+    // row's pairs are prefetched first: the table is far larger than the cache, and the misses
+    // then overlap.
     for (qsizetype row = 0; row < rowCount; ++row) {
         table.reserveFor(std::size_t(m_texts.length(row)) + 1);
         rowPairs(m_texts.at(row), table, keys, homes);
         for (std::size_t i = 0; i < keys.size(); ++i) {
             PairTable::Slot &s = table.slot(keys[i], homes[i]);
             if (s.lastRow != quint32(row)) {
+                const quint32 gap = s.value == 0 ? quint32(row) : quint32(row) - s.lastRow - 1;
+                s.bytes += codedSize(gap);
                 s.lastRow = quint32(row);
                 ++s.value;
             }
         }
     }
 
-    // Keys in order, each followed by its rows; each slot then holds its key's next write
-    // position + 1. Jet files stop at 2 GB, so positions fit 32 bits with room to spare.
+    // Keys in order, each with where its rows, blocks and bytes start; each slot then holds the
+    // rows written to its list + 1, where the list's blocks start and where its next bytes go.
     std::vector<std::pair<quint32, quint32>> order; // key, slot
     std::vector<PairTable::Slot> &cells = table.cells();
     for (std::size_t i = 0; i < cells.size(); ++i) {
@@ -160,43 +155,70 @@ BigramIndex::BigramIndex(PackedTexts texts) : m_texts(std::move(texts))
     }
     std::sort(order.begin(), order.end());
     m_keys.reserve(order.size());
-    m_starts.reserve(order.size() + 1);
-    quint64 total = 0;
+    m_listStart.reserve(order.size() + 1);
+    m_firstBlock.reserve(order.size() + 1);
+    quint64 rows = 0, blocks = 0, bytes = 0;
     for (const auto &[key, at] : order) {
+        PairTable::Slot &s = cells[at];
         m_keys.push_back(key);
-        m_starts.push_back(total);
-        const quint32 count = cells[at].value;
-        cells[at].value = quint32(total + 1);
-        cells[at].lastRow = kNoRow;
-        total += count;
+        m_listStart.push_back(quint32(rows));
+        m_firstBlock.push_back(quint32(blocks));
+        const quint32 count = s.value;
+        const quint32 size = s.bytes;
+        s.value = 1;
+        s.block = quint32(blocks);
+        s.bytes = quint32(bytes);
+        s.lastRow = kNoRow;
+        rows += count;
+        blocks += (count + PostingList::kBlock - 1) / PostingList::kBlock;
+        bytes += size;
+        // Jet files stop at 2 GB, far below these limits.
+        if (rows >= kNoRow || bytes >= kNoRow)
+            qFatal("BigramIndex: more pairs than a Jet file can hold");
     }
-    m_starts.push_back(total);
+    m_listStart.push_back(quint32(rows));
+    m_firstBlock.push_back(quint32(blocks));
     order = {};
-    if (total >= kNoRow)
-        qFatal("BigramIndex: more pairs than a Jet file can hold");
 
-    // Pass 2: the rows arrive in ascending order, so every list comes out sorted.
-    m_rows.resize(total);
+    // Pass 2: the rows arrive in ascending order, so every list is written in order.
+    m_bytes.resize(bytes);
+    m_blockLast.resize(blocks);
+    m_blockStart.resize(blocks);
     for (qsizetype row = 0; row < rowCount; ++row) {
         rowPairs(m_texts.at(row), table, keys, homes);
         for (std::size_t i = 0; i < keys.size(); ++i) {
             PairTable::Slot &s = table.slot(keys[i], homes[i]);
-            if (s.lastRow != quint32(row)) {
-                s.lastRow = quint32(row);
-                m_rows[s.value++ - 1] = quint32(row);
+            if (s.lastRow == quint32(row))
+                continue;
+            const quint32 n = s.value++ - 1;
+            const std::size_t block = s.block + n / PostingList::kBlock;
+            if (n % PostingList::kBlock == 0)
+                m_blockStart[block] = s.bytes;
+            quint32 gap = n == 0 ? quint32(row) : quint32(row) - s.lastRow - 1;
+            while (gap >= 0x80) {
+                m_bytes[s.bytes++] = quint8(gap | 0x80);
+                gap >>= 7;
             }
+            m_bytes[s.bytes++] = quint8(gap);
+            m_blockLast[block] = quint32(row);
+            s.lastRow = quint32(row);
         }
     }
 }
 
-bool BigramIndex::postings(quint32 key, Postings *out) const
+PostingList BigramIndex::listAt(std::size_t at) const
+{
+    return PostingList(m_bytes.data(), m_blockLast.data() + m_firstBlock[at],
+                       m_blockStart.data() + m_firstBlock[at],
+                       qsizetype(m_listStart[at + 1] - m_listStart[at]));
+}
+
+bool BigramIndex::postings(quint32 key, PostingList *out) const
 {
     const auto it = std::lower_bound(m_keys.begin(), m_keys.end(), key);
     if (it == m_keys.end() || *it != key)
         return false;
-    const std::size_t at = std::size_t(it - m_keys.begin());
-    out->rows = m_rows.data() + m_starts[at];
-    out->count = qsizetype(m_starts[at + 1] - m_starts[at]);
+    *out = listAt(std::size_t(it - m_keys.begin()));
     return true;
 }
 
@@ -243,37 +265,36 @@ bool BigramIndex::walkRowsDown(QStringView fragment, qsizetype before, Anchor an
     const char16_t *u = fragment.utf16();
     const qsizetype pairs = n - 1;
     const qsizetype looked = qMin(pairs, kMaxPairsLookedUp);
-    std::vector<Postings> lists;
+    std::vector<PostingList> lists;
     lists.reserve(std::size_t(looked));
     for (qsizetype s = 0; s < looked; ++s) {
         // Evenly spread positions, the first and the last pair always among them.
         const qsizetype i = looked == 1 ? 0 : s * (pairs - 1) / (looked - 1);
-        Postings p;
+        PostingList p;
         if (!postings(pairKey(u[i], u[i + 1]), &p))
             return true; // a pair that no row holds: nothing can match
         lists.push_back(p);
     }
     std::sort(lists.begin(), lists.end(),
-              [](const Postings &a, const Postings &b) { return a.count < b.count; });
+              [](const PostingList &a, const PostingList &b) { return a.size() < b.size(); });
     const std::size_t k = std::min<std::size_t>(lists.size(), kListsIntersected);
 
     // Leapfrog intersection from the top: every list walks down to the candidate, a list that
     // lacks it lowers the candidate to its own next row.
-    std::vector<qsizetype> end(k);
+    std::vector<PostingCursor> cursors;
+    cursors.reserve(k);
     for (std::size_t j = 0; j < k; ++j)
-        end[j] = lists[j].count;
+        cursors.emplace_back(lists[j]);
     quint32 upper = quint32(before - 1);
     for (;;) {
-        end[0] = countAtMost(lists[0].rows, end[0], upper);
-        if (end[0] == 0)
+        quint32 candidate = 0;
+        if (!cursors[0].atMost(upper, &candidate))
             return true;
-        const quint32 candidate = lists[0].rows[end[0] - 1];
         bool inAll = true;
         for (std::size_t j = 1; j < k; ++j) {
-            end[j] = countAtMost(lists[j].rows, end[j], candidate);
-            if (end[j] == 0)
+            quint32 found = 0;
+            if (!cursors[j].atMost(candidate, &found))
                 return true;
-            const quint32 found = lists[j].rows[end[j] - 1];
             if (found != candidate) {
                 upper = found;
                 inAll = false;
@@ -298,36 +319,41 @@ bool BigramIndex::walkUnitRowsDown(char16_t unit, qsizetype before, Anchor ancho
     // after the first rows instead of reading every list.
     const QStringView unitText(&unit, 1);
     const auto first = std::lower_bound(m_keys.begin(), m_keys.end(), pairKey(unit, 0));
-    struct Cursor {
-        const quint32 *rows;
-        qsizetype end; // rows[0, end) are still to come
+    // A common character starts thousands of pairs, and a walk usually ends within the first
+    // rows: a list gets a cursor only when the walk goes below its top row.
+    std::vector<PostingList> lists;
+    std::vector<PostingCursor> cursors;
+    std::vector<int> cursorOf;
+    std::vector<std::pair<quint32, std::size_t>> heap; // next row of a list, the list
+    const auto cursorFor = [&](std::size_t list) -> PostingCursor & {
+        if (cursorOf[list] < 0) {
+            cursorOf[list] = int(cursors.size());
+            cursors.emplace_back(lists[list]);
+        }
+        return cursors[std::size_t(cursorOf[list])];
     };
-    std::vector<Cursor> heap;
+    const quint32 top = quint32(before - 1);
     for (auto it = first; it != m_keys.end() && (*it >> 16) == unit; ++it) {
-        const std::size_t at = std::size_t(it - m_keys.begin());
-        const quint32 *rows = m_rows.data() + m_starts[at];
-        const qsizetype end =
-            countAtMost(rows, qsizetype(m_starts[at + 1] - m_starts[at]), quint32(before - 1));
-        if (end > 0)
-            heap.push_back({rows, end});
+        lists.push_back(listAt(std::size_t(it - m_keys.begin())));
+        cursorOf.push_back(-1);
+        quint32 row = lists.back().last();
+        if (row <= top || cursorFor(lists.size() - 1).atMost(top, &row))
+            heap.emplace_back(row, lists.size() - 1);
     }
-    const auto lower = [](const Cursor &a, const Cursor &b) {
-        return a.rows[a.end - 1] < b.rows[b.end - 1];
-    };
-    std::make_heap(heap.begin(), heap.end(), lower);
+    std::make_heap(heap.begin(), heap.end());
     qint64 last = -1;
     while (!heap.empty()) {
-        std::pop_heap(heap.begin(), heap.end(), lower);
-        Cursor &top = heap.back();
-        const quint32 row = top.rows[--top.end];
-        if (top.end == 0)
+        std::pop_heap(heap.begin(), heap.end());
+        auto &[row, list] = heap.back();
+        const quint32 current = row;
+        if (current == 0 || !cursorFor(list).atMost(current - 1, &row))
             heap.pop_back();
         else
-            std::push_heap(heap.begin(), heap.end(), lower);
-        if (qint64(row) == last)
+            std::push_heap(heap.begin(), heap.end());
+        if (qint64(current) == last)
             continue;
-        last = row;
-        if (confirms(row, unitText, anchor) && !visit(row))
+        last = current;
+        if (confirms(current, unitText, anchor) && !visit(current))
             return false;
     }
     return true;
@@ -344,16 +370,18 @@ qsizetype BigramIndex::findLastByScan(QStringView fragment, Anchor anchor) const
     return -1;
 }
 
-std::span<const quint32> BigramIndex::rowsWithPair(char16_t first, char16_t second) const
+PostingList BigramIndex::rowsWithPair(char16_t first, char16_t second) const
 {
-    Postings p;
-    if (!postings(pairKey(first, second), &p))
-        return {};
-    return {p.rows, std::size_t(p.count)};
+    PostingList p;
+    postings(pairKey(first, second), &p);
+    return p;
 }
 
 std::size_t BigramIndex::bytes() const
 {
-    return m_texts.bytes() + m_keys.capacity() * sizeof(quint32) +
-           m_starts.capacity() * sizeof(quint64) + m_rows.capacity() * sizeof(quint32);
+    return m_texts.bytes() +
+           (m_keys.capacity() + m_listStart.capacity() + m_firstBlock.capacity() +
+            m_blockLast.capacity() + m_blockStart.capacity()) *
+               sizeof(quint32) +
+           m_bytes.capacity();
 }

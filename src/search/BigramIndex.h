@@ -1,11 +1,12 @@
 #pragma once
 
 #include "search/PackedTexts.h"
+#include "search/PostingCursor.h"
+#include "search/PostingList.h"
 
 #include <QStringView>
 
 #include <functional>
-#include <span>
 #include <vector>
 
 // Finds the last text (highest row number) that contains a fragment, without scanning every
@@ -45,14 +46,11 @@ public:
     std::size_t bytes() const;
 
     // The rows, ascending, whose text holds the pair (first, second); empty when none does.
-    std::span<const quint32> rowsWithPair(char16_t first, char16_t second) const;
+    PostingList rowsWithPair(char16_t first, char16_t second) const;
 
 private:
-    struct Postings {
-        const quint32 *rows;
-        qsizetype count;
-    };
-    bool postings(quint32 key, Postings *out) const;
+    bool postings(quint32 key, PostingList *out) const;
+    PostingList listAt(std::size_t at) const;
     // Calls visit for each row holding the fragment, below `before`, last first, until it
     // returns false; false when it did.
     bool walkRowsDown(QStringView fragment, qsizetype before, Anchor anchor,
@@ -62,7 +60,10 @@ private:
     bool confirms(qsizetype row, QStringView fragment, Anchor anchor) const;
 
     PackedTexts m_texts;
-    std::vector<quint32> m_keys;   // sorted pair keys, first unit in the high half
-    std::vector<quint64> m_starts; // m_keys.size() + 1 offsets into m_rows
-    std::vector<quint32> m_rows;   // ascending row numbers per key
+    std::vector<quint32> m_keys;       // sorted pair keys, first unit in the high half
+    std::vector<quint32> m_listStart;  // m_keys.size() + 1: rows before each key's list
+    std::vector<quint32> m_firstBlock; // m_keys.size() + 1: the first block of each list
+    std::vector<quint32> m_blockLast;  // per block: its last row
+    std::vector<quint32> m_blockStart; // per block: where its bytes start in m_bytes
+    std::vector<quint8> m_bytes;       // the lists' row gaps, coded (see PostingList)
 };

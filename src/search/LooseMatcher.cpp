@@ -4,7 +4,6 @@
 #include "search/LooseText.h"
 
 #include <algorithm>
-#include <span>
 #include <vector>
 
 namespace {
@@ -20,27 +19,29 @@ constexpr std::size_t kMostCandidates = 500;
 bool addRowsWithAllPairs(const BigramIndex &index, QStringView piece, std::vector<quint32> &out)
 {
     const char16_t *u = piece.utf16();
-    std::vector<std::span<const quint32>> lists;
+    std::vector<PostingList> lists;
     for (qsizetype i = 0; i + 1 < piece.size(); ++i) {
-        const std::span<const quint32> rows = index.rowsWithPair(u[i], u[i + 1]);
+        const PostingList rows = index.rowsWithPair(u[i], u[i + 1]);
         if (rows.empty())
             return true; // no row holds this pair, nor the piece
         lists.push_back(rows);
     }
     std::sort(lists.begin(), lists.end(),
               [](const auto &a, const auto &b) { return a.size() < b.size(); });
-    if (lists.front().size() > kLongestListWalked)
+    if (std::size_t(lists.front().size()) > kLongestListWalked)
         return false;
-    std::vector<std::size_t> from(lists.size(), 0);
-    for (const quint32 row : lists.front()) {
+    std::vector<quint32> rarest;
+    lists.front().decodeAll(rarest);
+    std::vector<PostingCursor> others;
+    for (std::size_t j = 1; j < lists.size(); ++j)
+        others.emplace_back(lists[j]);
+    for (const quint32 row : rarest) {
         bool inAll = true;
-        for (std::size_t j = 1; j < lists.size() && inAll; ++j) {
-            const auto it =
-                std::lower_bound(lists[j].begin() + qsizetype(from[j]), lists[j].end(), row);
-            from[j] = std::size_t(it - lists[j].begin());
-            if (it == lists[j].end())
+        for (std::size_t j = 0; j < others.size() && inAll; ++j) {
+            quint32 found = 0;
+            if (!others[j].atLeast(row, &found))
                 return true; // the rows ascend: no later row is in this list either
-            inAll = *it == row;
+            inAll = found == row;
         }
         if (inAll)
             out.push_back(row);

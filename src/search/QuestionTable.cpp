@@ -5,9 +5,12 @@
 
 #include <QList>
 
+#include <exception>
+#include <thread>
+
 void QuestionTable::Builder::reserve(qsizetype rows, qsizetype unitsPerRow)
 {
-    m_texts.reserve(rows, rows * unitsPerRow);
+    m_texts.reserve(rows, 0); // only the texts that folding changes
     m_folded.reserve(rows, rows * unitsPerRow);
     m_loose.reserve(rows, rows * unitsPerRow);
 }
@@ -16,10 +19,26 @@ void QuestionTable::Builder::append(QStringView subject, QStringView text, QStri
                                     QStringView answer)
 {
     m_subjects.append(subject);
-    m_texts.append(text);
     m_options.append(options);
     m_answers.append(answer);
-    m_folded.append(foldText(text));
+    const QString folded = foldText(text);
+    // Positions fit one unit only in texts of up to 65,535 units.
+    QString patch;
+    TextForm form = Folded;
+    if (folded != text) {
+        form = Whole;
+        if (text.size() <= 0xFFFF) {
+            for (qsizetype i = 0; i < text.size() && patch.size() < text.size(); ++i) {
+                if (folded[i] != text[i])
+                    patch.append(QChar(char16_t(i))).append(text[i]);
+            }
+            if (patch.size() < text.size())
+                form = Patched;
+        }
+    }
+    m_textForms.push_back(form);
+    m_texts.append(form == Patched ? QStringView(patch) : form == Whole ? text : QStringView());
+    m_folded.append(folded);
     m_loose.append(looseText(text));
 }
 
@@ -32,9 +51,27 @@ QuestionTable QuestionTable::Builder::build()
     table.m_texts = std::move(m_texts);
     table.m_options = std::move(m_options);
     table.m_answers = std::move(m_answers);
-    table.m_index = std::make_unique<BigramIndex>(std::move(m_folded));
+    table.m_textForms = std::move(m_textForms);
+    table.m_textForms.shrink_to_fit();
     m_loose.shrinkToFit();
-    table.m_loose = std::make_unique<LooseMatcher>(std::move(m_loose));
+    // The two indexes share nothing, so the loose one is built on a second core meanwhile.
+    std::exception_ptr looseFailure;
+    std::thread loose([&] {
+        try {
+            table.m_loose = std::make_unique<LooseMatcher>(std::move(m_loose));
+        } catch (...) {
+            looseFailure = std::current_exception();
+        }
+    });
+    try {
+        table.m_index = std::make_unique<BigramIndex>(std::move(m_folded));
+    } catch (...) {
+        loose.join();
+        throw;
+    }
+    loose.join();
+    if (looseFailure)
+        std::rethrow_exception(looseFailure);
     return table;
 }
 
@@ -46,10 +83,27 @@ QuestionTable QuestionTable::fromRows(const QList<Question> &rows)
     return builder.build();
 }
 
+QString QuestionTable::text(qsizetype row) const
+{
+    switch (m_textForms[std::size_t(row)]) {
+    case Whole:
+        return m_texts.at(row).toString();
+    case Patched: {
+        QString text = m_index->text(row).toString();
+        const QStringView patch = m_texts.at(row);
+        for (qsizetype i = 0; i + 1 < patch.size(); i += 2)
+            text[patch[i].unicode()] = patch[i + 1];
+        return text;
+    }
+    default:
+        return m_index->text(row).toString();
+    }
+}
+
 Question QuestionTable::row(qsizetype row) const
 {
-    return Question{m_subjects.at(row).toString(), m_texts.at(row).toString(),
-                    m_options.at(row).toString(), m_answers.at(row).toString()};
+    return Question{m_subjects.at(row).toString(), text(row), m_options.at(row).toString(),
+                    m_answers.at(row).toString()};
 }
 
 qsizetype QuestionTable::findLastRow(const QString &fragment) const
@@ -70,5 +124,5 @@ std::optional<Question> QuestionTable::findLast(const QString &fragment) const
 std::size_t QuestionTable::bytes() const
 {
     return m_subjects.bytes() + m_texts.bytes() + m_options.bytes() + m_answers.bytes() +
-           m_index->bytes() + m_loose->bytes();
+           m_textForms.capacity() + m_index->bytes() + m_loose->bytes();
 }

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 // The rows of the table 问题 in storage order, held compactly, with the question texts folded
 // once and indexed for the lookup.
@@ -21,11 +22,12 @@ public:
     private:
         PackedTexts m_subjects, m_texts, m_options, m_answers, m_folded;
         PackedTexts m_loose; // for the tolerant passes
+        std::vector<quint8> m_textForms;
     };
 
     static QuestionTable fromRows(const QList<Question> &rows);
 
-    qsizetype size() const { return m_texts.size(); }
+    qsizetype size() const { return m_subjects.size(); }
     Question row(qsizetype row) const;
     // The last row whose question text contains the fragment; the fragment is compared after
     // folding (see TextFold), an empty one matches nothing.
@@ -38,8 +40,14 @@ public:
 
 private:
     QuestionTable() = default;
+    QString text(qsizetype row) const;
 
+    // A question text is kept as its folded copy in the index and, in m_texts, what folding
+    // changed: nothing, the changed units as (position, unit) pairs (full-width brackets and a
+    // few capitals are what most texts have), or the whole text when that is shorter.
+    enum TextForm : quint8 { Folded, Patched, Whole };
     PackedTexts m_subjects, m_texts, m_options, m_answers;
+    std::vector<quint8> m_textForms;
     std::unique_ptr<BigramIndex> m_index;
     std::unique_ptr<LooseMatcher> m_loose;
 };

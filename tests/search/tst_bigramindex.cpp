@@ -1,5 +1,6 @@
 // The index must give exactly the answer of reading every row from the last one back.
 #include "search/BigramIndex.h"
+#include "search/PostingCursor.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -113,6 +114,74 @@ private slots:
         QCOMPARE(index.findLast(base + "z"), qsizetype(-1));
         QCOMPARE(index.findLast(base.left(9000)), qsizetype(1)); // row 3 differs at 7000
         QCOMPARE(index.findLast(base.mid(7003, 5000)), qsizetype(3));
+    }
+
+    // The coded lists: rows at block edges and gaps that take one, two and three bytes, read
+    // whole, walked down and up by cursors, and through the lookup.
+    void postingListsKeepEveryRow_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QList<quint32>>("holding");
+        const auto every = [](quint32 first, quint32 step, int count) {
+            QList<quint32> r;
+            for (int i = 0; i < count; ++i)
+                r << first + quint32(i) * step;
+            return r;
+        };
+        QTest::newRow("one row") << 10 << QList<quint32>{5};
+        QTest::newRow("row 0 only") << 3 << QList<quint32>{0};
+        QTest::newRow("one full block") << 64 << every(0, 1, 64);
+        QTest::newRow("a block and one") << 200 << every(1, 3, 65);
+        QTest::newRow("three blocks, two-byte gaps") << 60000 << every(7, 300, 192);
+        QTest::newRow("three-byte gaps") << 300001 << QList<quint32>{0, 1, 20000, 300000};
+    }
+    void postingListsKeepEveryRow()
+    {
+        QFETCH(int, rows);
+        QFETCH(QList<quint32>, holding);
+        QStringList texts(rows, QStringLiteral("zz"));
+        for (const quint32 r : holding)
+            texts[qsizetype(r)] = QStringLiteral("xy");
+        const BigramIndex index(pack(texts));
+        const PostingList list = index.rowsWithPair(u'x', u'y');
+        QCOMPARE(list.size(), holding.size());
+        QCOMPARE(list.last(), holding.last());
+        std::vector<quint32> all;
+        list.decodeAll(all);
+        QCOMPARE(QList<quint32>(all.begin(), all.end()), holding);
+
+        // Down from past the end: every row once, highest first, and nothing below the first.
+        PostingCursor down(list);
+        quint32 row = 0;
+        quint32 x = quint32(rows);
+        for (qsizetype i = holding.size() - 1; i >= 0; --i) {
+            QVERIFY(down.atMost(x, &row));
+            QCOMPARE(row, holding[i]);
+            QVERIFY(down.atMost(row, &row)); // the same row again while x does not pass it
+            QCOMPARE(row, holding[i]);
+            if (row == 0)
+                break;
+            x = row - 1;
+        }
+        if (holding.first() > 0)
+            QVERIFY(!down.atMost(holding.first() - 1, &row));
+
+        // Up from each row's successor lands on the next row.
+        PostingCursor up(list);
+        for (qsizetype i = 0; i < holding.size(); ++i) {
+            QVERIFY(up.atLeast(i == 0 ? 0 : holding[i - 1] + 1, &row));
+            QCOMPARE(row, holding[i]);
+        }
+        QVERIFY(!up.atLeast(holding.last() + 1, &row));
+
+        // The lookup lists the same rows, last first.
+        qsizetype before = rows;
+        for (qsizetype i = holding.size() - 1; i >= 0; --i) {
+            before = index.findLastBefore(u"xy", before);
+            QCOMPARE(before, qsizetype(holding[i]));
+        }
+        QCOMPARE(index.findLastBefore(u"xy", before), qsizetype(-1));
+        QCOMPARE(index.countRows(u"x", 1000000), holding.size());
     }
 
     void edgeCases()
