@@ -45,8 +45,10 @@ void QuestionTable::Builder::append(QStringView subject, QStringView text, QStri
 QuestionTable QuestionTable::Builder::build()
 {
     QuestionTable table;
-    for (PackedTexts *t : {&m_subjects, &m_texts, &m_options, &m_answers, &m_folded})
+    for (PackedTexts *t : {&m_texts, &m_options, &m_folded})
         t->shrinkToFit();
+    m_subjects.finish();
+    m_answers.finish();
     table.m_subjects = std::move(m_subjects);
     table.m_texts = std::move(m_texts);
     table.m_options = std::move(m_options);

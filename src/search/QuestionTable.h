@@ -1,6 +1,7 @@
 #pragma once
 
 #include "search/BigramIndex.h"
+#include "search/InternedTexts.h"
 #include "search/LooseMatcher.h"
 #include "search/PackedTexts.h"
 #include "search/Question.h"
@@ -20,7 +21,8 @@ public:
         QuestionTable build();
 
     private:
-        PackedTexts m_subjects, m_texts, m_options, m_answers, m_folded;
+        InternedTexts m_subjects, m_answers;
+        PackedTexts m_texts, m_options, m_folded;
         PackedTexts m_loose; // for the tolerant passes
         std::vector<quint8> m_textForms;
     };
@@ -46,7 +48,8 @@ private:
     // changed: nothing, the changed units as (position, unit) pairs (full-width brackets and a
     // few capitals are what most texts have), or the whole text when that is shorter.
     enum TextForm : quint8 { Folded, Patched, Whole };
-    PackedTexts m_subjects, m_texts, m_options, m_answers;
+    InternedTexts m_subjects, m_answers;
+    PackedTexts m_texts, m_options;
     std::vector<quint8> m_textForms;
     std::unique_ptr<BigramIndex> m_index;
     std::unique_ptr<LooseMatcher> m_loose;
