@@ -117,6 +117,12 @@ struct X11SelectionTransfer::Worker {
     // Properties of abandoned reads whose owner may still write to them: each new value is
     // deleted so that an INCR transfer runs to its end instead of stalling the owner.
     std::set<xcb_atom_t> m_abandoned;
+    // Abandoned INCR transfers still running. Many owners (xclip among them) serve one transfer
+    // at a time and drop requests that come meanwhile, so a new read waits for them to end, or
+    // to stall for a timeout.
+    std::set<xcb_atom_t> m_draining;
+    Clock::time_point m_drainDeadline;
+    std::optional<Pending> m_deferred;
     std::vector<xcb_atom_t> m_properties;
     xcb_atom_t m_clipboard = XCB_ATOM_NONE, m_targets = XCB_ATOM_NONE, m_incr = XCB_ATOM_NONE,
                m_utf8 = XCB_ATOM_NONE, m_utf8Plain = XCB_ATOM_NONE, m_text = XCB_ATOM_NONE;
@@ -193,14 +199,23 @@ void X11SelectionTransfer::Worker::run()
             xcb_flush(m_connection);
             continue;
         }
+        if (m_deferred && (m_draining.empty() || Clock::now() >= m_drainDeadline)) {
+            m_draining.clear();
+            const Pending deferred = *m_deferred;
+            m_deferred.reset();
+            begin(deferred);
+            xcb_flush(m_connection);
+            continue;
+        }
         if (xcb_connection_has_error(m_connection)) {
             if (m_read)
                 finish(failure(QStringLiteral("与 X 显示服务器的连接已断开")));
         }
         int wait = -1;
-        if (m_read) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                m_read->deadline - Clock::now());
+        if (m_read || m_deferred) {
+            const Clock::time_point until = m_read ? m_read->deadline : m_drainDeadline;
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now());
             wait = int(std::max<qint64>(0, left.count()) + 1);
         }
         xcb_flush(m_connection);
@@ -223,8 +238,13 @@ void X11SelectionTransfer::Worker::run()
 void X11SelectionTransfer::Worker::begin(const Pending &pending)
 {
     abandon();
+    m_deferred.reset();
     if (pending.request == 0)
         return;
+    if (!m_draining.empty()) {
+        m_deferred = pending;
+        return;
+    }
     const xcb_atom_t selection =
         pending.mode == QClipboard::Selection ? xcb_atom_t(XCB_ATOM_PRIMARY) : m_clipboard;
     Reply<xcb_get_selection_owner_reply_t> owner(xcb_get_selection_owner_reply(
@@ -250,6 +270,10 @@ void X11SelectionTransfer::Worker::abandon()
     if (!m_read)
         return;
     m_abandoned.insert(m_read->property);
+    if (m_read->stage == Stage::Incremental) {
+        m_draining.insert(m_read->property);
+        m_drainDeadline = Clock::now() + m_timeout;
+    }
     m_read.reset();
 }
 
@@ -346,8 +370,12 @@ void X11SelectionTransfer::Worker::propertyChanged(const xcb_property_notify_eve
                                    nullptr));
         xcb_delete_property(m_connection, m_window, event->atom);
         // The empty last part of an INCR transfer: the owner is done with the property.
-        if (reply && reply->type != XCB_ATOM_NONE && reply->bytes_after == 0)
+        if (reply && reply->type != XCB_ATOM_NONE && reply->bytes_after == 0) {
             m_abandoned.erase(event->atom);
+            m_draining.erase(event->atom);
+        } else if (m_draining.count(event->atom)) {
+            m_drainDeadline = Clock::now() + m_timeout;
+        }
         return;
     }
     if (!m_read || m_read->stage != Stage::Incremental || event->atom != m_read->property)
