@@ -4,6 +4,7 @@
 #include "ui/main/MemoFiller.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QTextBlock>
@@ -126,6 +127,24 @@ bool MemoBox::canInsertFromMimeData(const QMimeData *source) const
     if (othersClipboard(source))
         return true;
     return QPlainTextEdit::canInsertFromMimeData(source);
+}
+
+void MemoBox::keyPressEvent(QKeyEvent *event)
+{
+    // The paste keys as the text control handles them, with the same clipboard, less its last
+    // step: it copies its selection to the primary selection. When the paste went in at once
+    // there was no selection left to copy; now the selection is still the text the paste will
+    // replace, and copying a long one would hold the window.
+    if (event == QKeySequence::Paste && !isReadOnly()) {
+        QClipboard *clipboard = QGuiApplication::clipboard();
+        const bool primary = clipboard->supportsSelection() && event->key() == Qt::Key_Insert &&
+                             event->modifiers() == (Qt::ControlModifier | Qt::ShiftModifier);
+        insertFromMimeData(
+            clipboard->mimeData(primary ? QClipboard::Selection : QClipboard::Clipboard));
+        event->accept();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
 }
 
 void MemoBox::pasteClipboard(PictureOnClipboard picture, QClipboard::Mode mode)

@@ -52,6 +52,7 @@ signals:
 protected:
     void insertFromMimeData(const QMimeData *source) override;
     bool canInsertFromMimeData(const QMimeData *source) const override;
+    void keyPressEvent(QKeyEvent *event) override;
     // A copy out of the box gives the text as pasted too, without the blocks' inner breaks.
     QMimeData *createMimeDataFromSelection() const override;
     void mouseReleaseEvent(QMouseEvent *event) override;
