@@ -2,9 +2,11 @@
 
 #include "platform/ClipboardTextReader.h"
 
-// Reads through QClipboard, answering at once. Right where Qt's clipboard holds the data in
-// the process or reads it without waiting on another program's event loop; on X11 the window
-// would wait for the selection's owner, which is why X11 has a reader of its own.
+// Reads through QClipboard, answering before read() returns. Where the clipboard lives in the
+// process (offscreen) that costs nothing; elsewhere Qt's clipboard still reads on the window's
+// thread (on Wayland from the owner's pipe), as it did before there was a reader. X11, where
+// a long text from another program held the window for most of a second, has a reader of its
+// own.
 class QtClipboardReader : public ClipboardTextReader {
     Q_OBJECT
 public:

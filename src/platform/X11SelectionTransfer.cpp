@@ -87,6 +87,8 @@ struct X11SelectionTransfer::Worker {
     ~Worker();
 
     void run();
+    bool startNext(const std::vector<Pending> &pending);
+    void wait(pollfd *watched);
     void begin(const Pending &pending);
     void abandon();
     void handle(const xcb_generic_event_t *event);
@@ -193,37 +195,15 @@ void X11SelectionTransfer::Worker::run()
                 break;
             pending.swap(m_pending);
         }
-        if (!pending.empty()) {
-            // Only the newest counts; those before it were superseded before they began.
-            begin(pending.back());
-            xcb_flush(m_connection);
+        if (startNext(pending))
             continue;
-        }
-        if (m_deferred && (m_draining.empty() || Clock::now() >= m_drainDeadline)) {
-            m_draining.clear();
-            const Pending deferred = *m_deferred;
-            m_deferred.reset();
-            begin(deferred);
-            xcb_flush(m_connection);
-            continue;
-        }
         if (xcb_connection_has_error(m_connection)) {
             if (m_read)
                 finish(failure(QStringLiteral("与 X 显示服务器的连接已断开")));
+            // A closed socket is always readable: wait for requests alone, each fails at once.
+            watched[0].fd = -1;
         }
-        int wait = -1;
-        if (m_read || m_deferred) {
-            const Clock::time_point until = m_read ? m_read->deadline : m_drainDeadline;
-            const auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now());
-            wait = int(std::max<qint64>(0, left.count()) + 1);
-        }
-        xcb_flush(m_connection);
-        if (poll(watched, 2, wait) > 0 && (watched[1].revents & POLLIN)) {
-            char drained[64];
-            while (::read(m_wake[0], drained, sizeof drained) > 0) {
-            }
-        }
+        wait(watched);
         if (m_read && Clock::now() >= m_read->deadline) {
             const double seconds = m_timeout.count() / 1000.0;
             const quint64 request = m_read->request;
@@ -231,6 +211,41 @@ void X11SelectionTransfer::Worker::run()
             m_deliver(
                 request,
                 failure(QStringLiteral("持有剪贴板的程序在 %1 秒内没有送来内容").arg(seconds)));
+        }
+    }
+}
+
+bool X11SelectionTransfer::Worker::startNext(const std::vector<Pending> &pending)
+{
+    if (!pending.empty()) {
+        // Only the newest counts; those before it were superseded before they began.
+        begin(pending.back());
+    } else if (m_deferred && (m_draining.empty() || Clock::now() >= m_drainDeadline)) {
+        m_draining.clear();
+        const Pending deferred = *m_deferred;
+        m_deferred.reset();
+        begin(deferred);
+    } else {
+        return false;
+    }
+    xcb_flush(m_connection);
+    return true;
+}
+
+void X11SelectionTransfer::Worker::wait(pollfd *watched)
+{
+    // Until an event, a request, or the deadline of the read (or of the drain) under way.
+    int milliseconds = -1;
+    if (m_read || m_deferred) {
+        const Clock::time_point until = m_read ? m_read->deadline : m_drainDeadline;
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now());
+        milliseconds = int(std::max<qint64>(0, left.count()) + 1);
+    }
+    xcb_flush(m_connection);
+    if (poll(watched, 2, milliseconds) > 0 && (watched[1].revents & POLLIN)) {
+        char drained[64];
+        while (::read(m_wake[0], drained, sizeof drained) > 0) {
         }
     }
 }
