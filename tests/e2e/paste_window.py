@@ -2,16 +2,21 @@
 """Pastes long texts into the real window through the X clipboard and measures how long the
 window stops answering.
 
-Starts Xvfb with openbox and the program, ticks click-to-paste, and for each kind and size of
-text: hands the text to xclip, clicks the input box while window_ping pings the window every
-100 ms (as a window manager does), types a key once the text is in, and records the longest
-wait for an answer. Prints a table; exits 1 when any paste stopped the window for --limit ms or
-more, or when the window no longer answers a question pasted after them all.
+Starts Xvfb with openbox and the program, and for each way of pasting (a click on the input box
+with click-to-paste ticked, Ctrl+V) and each kind and size of text: hands the text to xclip,
+pastes while window_ping pings the window every 100 ms (as a window manager does), types a key
+once the text is in, and records the longest wait for an answer; the text copied out of the box
+again must come back byte for byte. Then, each way once, a paste while xclip is stopped, as a
+program that hangs: the window must go on answering, and take the text once xclip goes on (a
+window that read the clipboard itself would wait for xclip). Prints a table; exits 1 when any
+paste stopped the window for --limit ms or more, a copy did not come back whole, or the window
+no longer answers a question pasted after them all.
 """
 
 import argparse
 import os
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -43,6 +48,48 @@ def make_text(kind, size):
     return b"".join(parts)
 
 
+WAYS = ("click", "ctrl+v")
+
+
+def own_clipboard(text):
+    # -quiet keeps xclip in the foreground, so that killing it ends its ownership.
+    clip = subprocess.Popen(["xclip", "-quiet", "-selection", "clipboard"], stdin=subprocess.PIPE,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    clip.stdin.write(text)
+    clip.stdin.close()
+    return clip
+
+
+def paste(wid, way):
+    # Away first: xdotool's synchronous move waits for a move that never comes when the pointer
+    # is already on the spot. The click selects the box's text (and pastes over it when
+    # click-to-paste is ticked); Ctrl+V then pastes over the selection.
+    e2e.run("xdotool", "mousemove", "0", "0")
+    e2e.click_client(wid, e2e.MEMO)
+    if way == "ctrl+v":
+        e2e.run("xdotool", "key", "ctrl+v")
+
+
+def copied_back(expected):
+    """The box's text copied out again: the window takes the clipboard once it has built the
+    copy, which for a long one takes a moment."""
+    e2e.run("xdotool", "key", "ctrl+a", "ctrl+c")
+    back = b""
+    for _ in range(20):
+        time.sleep(0.5)
+        back = subprocess.run(["xclip", "-o", "-selection", "clipboard"], capture_output=True,
+                              timeout=60).stdout
+        if back == expected:
+            break
+    return back
+
+
+def set_click_to_paste(wid, state, on):
+    if state != on:
+        e2e.click_client(wid, e2e.CHECKBOX2)
+    return on
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--program", required=True)
@@ -50,6 +97,8 @@ def main():
     parser.add_argument("--artefacts", required=True)
     parser.add_argument("--sizes", default="10", help="sizes in MB, comma-separated")
     parser.add_argument("--kinds", help="kinds to paste, comma-separated (all when left out)")
+    parser.add_argument("--ways", default=",".join(WAYS),
+                        help="ways of pasting, comma-separated: " + ", ".join(WAYS))
     parser.add_argument("--limit", type=float, default=1000.0, help="ms the window may not answer")
     args = parser.parse_args()
 
@@ -68,60 +117,65 @@ def main():
         if wid is None:
             print("the main window did not appear")
             return 1
-        e2e.click_client(wid, e2e.CHECKBOX2)
-        print(f"{'paste':<22} {'size':>6} {'not answering':>14}", flush=True)
-        for size_mb in [float(s) for s in args.sizes.split(",")]:
-            for kind in args.kinds.split(",") if args.kinds else KINDS:
-                text = make_text(kind, int(size_mb * 1_000_000))
-                # -quiet keeps xclip in the foreground, so that killing it ends its ownership.
-                clip = subprocess.Popen(["xclip", "-quiet", "-selection", "clipboard"],
-                                        stdin=subprocess.PIPE, stdout=subprocess.DEVNULL,
-                                        stderr=subprocess.DEVNULL)
-                clip.stdin.write(text)
-                clip.stdin.close()
-                time.sleep(0.3)
-                seconds = 6 + size_mb / 4
-                ping = subprocess.Popen([args.ping, wid, str(seconds)], stdout=subprocess.PIPE,
-                                        text=True)
-                time.sleep(0.5)
-                started = time.time()
-                # Away first: xdotool's synchronous move waits for a move that never comes when
-                # the pointer is already on the spot.
-                e2e.run("xdotool", "mousemove", "0", "0")
-                e2e.click_client(wid, e2e.MEMO)
-                # A key once the text is in: the layout must not freeze again at each keystroke.
-                time.sleep(max(0.5, seconds - 3))
-                clip.kill()
-                e2e.run("xdotool", "key", "ctrl+End", "x")
-                if os.environ.get("PASTE_WINDOW_SHOTS"):
-                    time.sleep(1)
-                    session.screenshot(f"after-key-{kind}-{size_mb:g}".replace(" ", "-"))
-                out, _ = ping.communicate(timeout=seconds + 60)
-                # Copied out again, the box gives the whole text back, with the key typed.
-                e2e.run("xdotool", "key", "ctrl+a", "ctrl+c")
-                # The window takes the clipboard once it has built the copy: a long one takes a
-                # moment.
-                back = b""
-                for _ in range(20):
+        click_to_paste = False
+        print(f"{'paste':<22} {'way':<7} {'size':>6} {'not answering':>14}", flush=True)
+        for way in args.ways.split(","):
+            click_to_paste = set_click_to_paste(wid, click_to_paste, way == "click")
+            for size_mb in [float(s) for s in args.sizes.split(",")]:
+                for kind in args.kinds.split(",") if args.kinds else KINDS:
+                    text = make_text(kind, int(size_mb * 1_000_000))
+                    clip = own_clipboard(text)
+                    time.sleep(0.3)
+                    seconds = 6 + size_mb / 4
+                    ping = subprocess.Popen([args.ping, wid, str(seconds)],
+                                            stdout=subprocess.PIPE, text=True)
                     time.sleep(0.5)
-                    back = subprocess.run(["xclip", "-o", "-selection", "clipboard"],
-                                          capture_output=True, timeout=60).stdout
-                    if back == text + b"x":
-                        break
-                if back != text + b"x":
-                    bad.append(f"{kind} {size_mb:g} MB: {len(back)} bytes copied back of "
-                               f"{len(text) + 1}")
-                longest = float(out.split()[1])
-                print(f"{kind:<22} {size_mb:>4g} MB {longest:>11.0f} ms  ({out.strip()}, "
-                      f"{time.time() - started:.1f} s)", flush=True)
-                if longest >= args.limit:
-                    bad.append(f"{kind} {size_mb:g} MB: {longest:.0f} ms")
+                    started = time.time()
+                    paste(wid, way)
+                    # A key once the text is in: the layout must not freeze again at each
+                    # keystroke.
+                    time.sleep(max(0.5, seconds - 3))
+                    clip.kill()
+                    e2e.run("xdotool", "key", "ctrl+End", "x")
+                    if os.environ.get("PASTE_WINDOW_SHOTS"):
+                        time.sleep(1)
+                        session.screenshot(f"after-key-{kind}-{way}-{size_mb:g}".replace(" ", "-"))
+                    out, _ = ping.communicate(timeout=seconds + 60)
+                    # Copied out again, the box gives the whole text back, with the key typed.
+                    back = copied_back(text + b"x")
+                    if back != text + b"x":
+                        bad.append(f"{kind} {way} {size_mb:g} MB: {len(back)} bytes copied back "
+                                   f"of {len(text) + 1}")
+                    longest = float(out.split()[1])
+                    print(f"{kind:<22} {way:<7} {size_mb:>4g} MB {longest:>11.0f} ms  "
+                          f"({out.strip()}, {time.time() - started:.1f} s)", flush=True)
+                    if longest >= args.limit:
+                        bad.append(f"{kind} {way} {size_mb:g} MB: {longest:.0f} ms")
+        # The owner hangs while the paste waits for it, then goes on.
+        for way in args.ways.split(","):
+            click_to_paste = set_click_to_paste(wid, click_to_paste, way == "click")
+            text = f"国家秘密的密级分为(  )三级。 ({way})".encode()
+            clip = own_clipboard(text)
+            time.sleep(0.3)
+            os.kill(clip.pid, signal.SIGSTOP)
+            ping = subprocess.Popen([args.ping, wid, "3.5"], stdout=subprocess.PIPE, text=True)
+            time.sleep(0.5)
+            paste(wid, way)
+            time.sleep(2.0)
+            os.kill(clip.pid, signal.SIGCONT)
+            out, _ = ping.communicate(timeout=60)
+            longest = float(out.split()[1])
+            back = copied_back(text)
+            clip.kill()
+            print(f"{'owner stopped 2 s':<22} {way:<7} {'':>7} {longest:>11.0f} ms  "
+                  f"({out.strip()})", flush=True)
+            if longest >= args.limit:
+                bad.append(f"owner stopped, {way}: the window waited {longest:.0f} ms")
+            if back != text:
+                bad.append(f"owner stopped, {way}: {back!r} copied back instead of {text!r}")
+        click_to_paste = set_click_to_paste(wid, click_to_paste, True)
         # An ordinary question is still answered after them all.
-        clip = subprocess.Popen(["xclip", "-quiet", "-selection", "clipboard"],
-                                stdin=subprocess.PIPE, stdout=subprocess.DEVNULL,
-                                stderr=subprocess.DEVNULL)
-        clip.stdin.write("国家秘密的密级分为".encode())
-        clip.stdin.close()
+        clip = own_clipboard("国家秘密的密级分为".encode())
         time.sleep(0.5)
         e2e.run("xdotool", "mousemove", "0", "0")
         e2e.click_client(wid, e2e.MEMO)

@@ -1,3 +1,4 @@
+#include "FakeClipboardReader.h"
 #include "app/Fonts.h"
 #include "data/TDataModule1.h"
 #include "ui/common/ErrorGuard.h"
@@ -39,6 +40,8 @@ private slots:
     void doubleClickPastesOnce();
     void releaseOutsideDoesNothing();
     void pasteWithoutClipboardTextRunsNoLookup();
+    void clickToPasteWaitsForTheReader_data();
+    void clickToPasteWaitsForTheReader();
     void checkBox2KeepsTopmostOfCheckBox1();
     void severalMatchesAreCountedAndStepped();
     void uniqueMatchShowsNoCount();
@@ -236,6 +239,42 @@ void TestMainWindow::pasteWithoutClipboardTextRunsNoLookup()
     QCOMPARE(changes.size(), 0);
     QCOMPARE(m_form->Memo1->toPlainText(), before);
     QCOMPARE(m_form->Memo1->textCursor().selectedText().size(), before.size());
+}
+
+void TestMainWindow::clickToPasteWaitsForTheReader_data()
+{
+    QTest::addColumn<bool>("textArrives");
+    QTest::newRow("the text arrives: it replaces the box's text and is looked up") << true;
+    QTest::newRow("the owner does not answer: an error box, the box unchanged") << false;
+}
+
+// The click does not read the clipboard itself: the box's text changes when the reader answers.
+void TestMainWindow::clickToPasteWaitsForTheReader()
+{
+    QFETCH(bool, textArrives);
+    auto reader = std::make_unique<FakeClipboardReader>();
+    FakeClipboardReader *fake = reader.get();
+    m_form->Memo1->setClipboardReader(std::move(reader));
+    QGuiApplication::clipboard()->setText("同步读到的");
+    m_form->CheckBox2->setChecked(true);
+    const QString before = m_form->Memo1->text();
+    QTest::mouseClick(m_form->Memo1->viewport(), Qt::LeftButton, {}, QPoint(40, 10));
+    QCOMPARE(fake->requests, QList<QClipboard::Mode>{QClipboard::Clipboard});
+    QCOMPARE(m_form->Memo1->text(), before);
+    QVERIFY(m_form->RichEdit1->document()->isEmpty());
+
+    const QString question = QStringLiteral("国家秘密的密级分为(  )三级。");
+    fake->answer(textArrives ? FakeClipboardReader::text(question)
+                             : FakeClipboardReader::failed(QStringLiteral("没有送来内容")));
+    if (textArrives) {
+        QCOMPARE(m_form->Memo1->text(), question);
+        QVERIFY(m_form->RichEdit1->toPlainText().startsWith(QStringLiteral("科目：")));
+        QVERIFY(m_errors.isEmpty());
+    } else {
+        QCOMPARE(m_form->Memo1->text(), before);
+        QCOMPARE(m_errors.size(), 1);
+        QVERIFY2(m_errors[0].startsWith(QStringLiteral("没有送来内容")), qPrintable(m_errors[0]));
+    }
 }
 
 void TestMainWindow::checkBox2KeepsTopmostOfCheckBox1()

@@ -80,6 +80,7 @@ void MemoFiller::step()
 {
     QElapsedTimer clock;
     clock.start();
+    m_stepping = true;
     if (m_firstStep) {
         m_cursor.beginEditBlock();
         m_cursor.removeSelectedText();
@@ -104,6 +105,7 @@ void MemoFiller::step()
     if (last)
         m_filling = false;
     m_cursor.endEditBlock();
+    m_stepping = false;
     if (last) {
         m_text.clear();
         finish();

@@ -32,6 +32,8 @@ public:
     // Drops what has not been inserted yet (the box's whole text is being replaced).
     void cancel();
     bool isFilling() const { return m_filling; }
+    // The document is being changed by a step of a fill right now.
+    bool isStepping() const { return m_stepping; }
 
 private:
     void step();
@@ -47,4 +49,5 @@ private:
     qsizetype m_run = 0;
     bool m_firstStep = true;
     bool m_filling = false;
+    bool m_stepping = false;
 };

@@ -27,7 +27,6 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -192,6 +191,11 @@ void TForm1::connectHandlers()
             [this] { ErrorGuard::run([this] { Timer1Timer(Timer1); }); });
     connect(Memo1, &MemoBox::clicked, this,
             [this] { ErrorGuard::run([this] { Memo1Click(Memo1); }); });
+    connect(Memo1, &MemoBox::pictureOnClipboard, this, [this](const QImage &picture) {
+        ErrorGuard::run([this, &picture] { startReading(picture); });
+    });
+    connect(Memo1, &MemoBox::pasteFailed, this,
+            [](const QString &message) { ErrorGuard::report(AppError(message)); });
     // Banner strip: the picture's click and each document the strip's browser completes.
     connect(Banner, &BannerStrip::pictureClicked, this,
             [this] { ErrorGuard::run([this] { Image4Click(Banner->Image4); }); });
@@ -307,13 +311,9 @@ void TForm1::Memo1Click(QObject *)
     Memo1->selectAll();
     if (!CheckBox2->isChecked())
         return;
-    // A picture copied from a page (or a screenshot tool) is read instead of pasted.
-    const QMimeData *data = QGuiApplication::clipboard()->mimeData();
-    if (data && !data->hasText() && data->hasImage()) {
-        startReading(qvariant_cast<QImage>(data->imageData()));
-        return;
-    }
-    Memo1->paste();
+    // A picture copied from a page (or a screenshot tool) is read instead of pasted
+    // (pictureOnClipboard).
+    Memo1->pasteClipboard(MemoBox::PictureOnClipboard::Reported);
 }
 
 void TForm1::setTextRecognizer(std::shared_ptr<TextRecognizer> recognizer)
