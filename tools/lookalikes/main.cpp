@@ -16,10 +16,11 @@
 //    words (出境/出镜), and a lookup must not take one for the other.
 //
 // The recogniser. qinglan-confusions drew all of GB 2312 in shuffled lines in three faces at
-// 14 to 18 px and counted what Tesseract, through the window's own recognition path, read for
-// each character. A pair whose drawn character was read as the other at least kSightings times
-// and in at least kShare of its drawings is a look-alike: a single reading may come from its
-// neighbours on the line, a repeated one, with other neighbours each time, from the shape.
+// 14 to 18 px (AR PL UMing also without anti-aliasing, as the browser draws it) and counted
+// what Tesseract, through the window's own recognition path, read for each character. A pair whose
+// drawn character was read as the other at least kSightings times and in at least kShare of its
+// drawings is a look-alike: a single reading may come from its neighbours on the line, a repeated
+// one, with other neighbours each time, from the shape.
 //
 // Run this again after changing a face, a threshold or the confusion counts:
 //
@@ -70,7 +71,7 @@ constexpr double kComponentFarthest = 0.12;
 constexpr double kComponentWhole = 0.40;
 constexpr int kComponentNearest = kNearest;
 // Recogniser confusions: seen at least twice, and in at least 1 of 20 drawings of the
-// character (with 3 drawings in each of 15 faces and sizes, 3 sightings).
+// character (3 drawings in each of 20 faces, renderings and sizes make 60: 3 sightings).
 constexpr int kSightings = 2;
 constexpr double kShare = 0.05;
 
