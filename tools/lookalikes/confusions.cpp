@@ -5,7 +5,7 @@
 // commonly confused characters chooses them, and every character gets other neighbours in each
 // drawing), is drawn in lines of 30 with Qt in the three faces that screenshots of exam pages
 // show most (AR PL UMing CN, WenQuanYi Micro Hei, Noto Sans CJK SC) at 14, 15, 16, 17 and 18
-// pixels, black on white, anti-aliased. Each page of 20 lines goes through the recognition path
+// pixels, dark grey on white, anti-aliased. Each page of 20 lines goes through the recognition path
 // of the window (TesseractRecognizer: PicturePreparation, Tesseract's chi_sim LSTM model,
 // RecognizedText), and each read line is aligned with its drawn line by edit distance; an
 // isolated one-for-one substitution of two ideographs counts as a confusion. The counts, per
@@ -20,10 +20,11 @@
 // A third argument draws only that many characters of each shuffle, to time a run.
 //
 // --aliased FACE draws that face alone, without anti-aliasing, and names it "FACE aliased" in
-// the counts. The browser draws AR PL UMing so at 14 to 18 px (in this machine's font set-up):
-// Tesseract's misreads of it on pictures of pages (有 as 朋, 储 as 情, 深 as 次, 鞅 as 鞭) come
-// back only when Qt draws it without anti-aliasing too; anti-aliased, Qt's drawing of the same
-// lines is read right. The committed counts are the two runs one after the other:
+// the counts. The browser draws AR PL UMing so at 14 to 18 px (bench/ocr's pictures show it):
+// Tesseract's misreads of it on pictures of pages (有 as 朋, 储 as 情, 深 as 次, 鞅 as 鞭) came
+// back when Qt drew a line of ordinary text that way; anti-aliased, Qt's drawing of the same
+// line was read right. The committed counts are the two runs one after the other (27 and 7
+// minutes on a shared 2-core machine):
 //
 //     qinglan-confusions all.tsv 3
 //     qinglan-confusions aliased.tsv 3 --aliased "AR PL UMing CN"
