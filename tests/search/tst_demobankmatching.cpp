@@ -171,6 +171,21 @@ private slots:
             << QStringLiteral("涉密人员离岗离职后，应当在规定的脱密期内遵守保密义务。")
             << QStringLiteral("涉密人员离岗离职后，应当在规定的脱【密】期内遵守保密义务。");
 
+        // Look-alikes that the whole-glyph distance misses: a radical added to the bank's
+        // character or dropped from it, and a pair the recogniser confuses on pictures of text.
+        const QString craft = QStringLiteral("工匠精神的内涵包括精益求精、专注执着。");
+        QTest::newRow("look-alike by its main component: 嘱 for 属")
+            << QStringLiteral("使用普通手机在涉密场所拍照嘱于违反保密规定的行为。")
+            << QStringLiteral("使用普通手机在涉密场所拍照属于违反保密规定的行为。")
+            << QStringLiteral("使用普通手机在涉密场所拍照【属】于违反保密规定的行为。");
+        QTest::newRow("look-alike by its main component: 冈 for 岗")
+            << QStringLiteral("涉密人员离冈离职后，应当在规定的脱密期内遵守保密义务。")
+            << QStringLiteral("涉密人员离岗离职后，应当在规定的脱密期内遵守保密义务。")
+            << QStringLiteral("涉密人员离【岗】离职后，应当在规定的脱密期内遵守保密义务。");
+        QTest::newRow("the recogniser's confusion: 洱 for 涵")
+            << QStringLiteral("工匠精神的内洱包括精益求精、专注执着。") << craft
+            << QStringLiteral("工匠精神的内【涵】包括精益求精、专注执着。");
+
         QTest::newRow("opposite: 低于 for 高于, whole question")
             << QStringLiteral("企业标准的技术要求不得低于推荐性国家标准。") << ""
             << "";

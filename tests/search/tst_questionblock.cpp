@@ -81,8 +81,16 @@ private slots:
         QTest::addColumn<bool>("misread");
         for (const char *p : {"土士", "己已", "未末", "千干", "天夭", "密蜜", "侯候", "辩辨"})
             QTest::newRow(p) << QString::fromUtf8(p) << true;
+        // A radical added to the other's main component (属/嘱, 式/试, 冈/岗); a character's very
+        // nearest drawing a little further off (力/刀); pairs the recogniser confuses (涵/洱,
+        // 逻/远).
+        for (const char *p : {"属嘱", "式试", "冈岗", "力刀", "涵洱", "逻远"})
+            QTest::newRow(p) << QString::fromUtf8(p) << true;
         for (const char *p :
              {"三四", "一二", "大小", "高低", "不下", "无天", "甲由", "买卖", "越最", "38", "绝机"})
+            QTest::newRow(p) << QString::fromUtf8(p) << false;
+        // One main component beside two radicals: two words (出境/出镜, 根/跟), not a misreading.
+        for (const char *p : {"境镜", "根跟"})
             QTest::newRow(p) << QString::fromUtf8(p) << false;
     }
     void canBeMisread()

@@ -12,6 +12,11 @@ constexpr std::uint64_t kRowMask = (std::uint64_t(1) << GlyphShape::kSide) - 1;
 } // namespace
 
 GlyphShape::GlyphShape(const QFont &font, QChar character)
+    : GlyphShape(font, character, QRect(0, 0, kSide, kSide))
+{
+}
+
+GlyphShape::GlyphShape(const QFont &font, QChar character, const QRect &part)
 {
     QImage image(kSide, kSide, QImage::Format_Grayscale8);
     image.fill(0);
@@ -19,6 +24,8 @@ GlyphShape::GlyphShape(const QFont &font, QChar character)
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setFont(font);
     painter.setPen(Qt::white);
+    painter.translate(part.x(), part.y());
+    painter.scale(double(part.width()) / kSide, double(part.height()) / kSide);
     // Centred in the cell as text sits in a line: the position of a stroke counts, as it does
     // for a reader.
     painter.drawText(QRect(0, 0, kSide, kSide), Qt::AlignCenter, QString(character));
@@ -52,4 +59,26 @@ double GlyphShape::distanceTo(const GlyphShape &other) const
         apart += std::popcount(other.m_ink[y] & ~m_grown[y]);
     }
     return double(apart) / double(m_inkPixels + other.m_inkPixels + 1);
+}
+
+double GlyphShape::distanceTo(const GlyphShape &other, const Rows &region) const
+{
+    int apart = 0;
+    int ink = 0;
+    for (int y = 0; y < kSide; ++y) {
+        const std::uint64_t mine = m_ink[y] & region[y];
+        const std::uint64_t theirs = other.m_ink[y] & region[y];
+        apart += std::popcount(mine & ~other.m_grown[y]) + std::popcount(theirs & ~m_grown[y]);
+        ink += std::popcount(mine) + std::popcount(theirs);
+    }
+    return double(apart) / double(ink + 1);
+}
+
+GlyphShape::Rows GlyphShape::regionOf(const QRect &part)
+{
+    Rows rows{};
+    const std::uint64_t columns = ((std::uint64_t(1) << part.width()) - 1) << part.x();
+    for (int y = part.top(); y <= part.bottom(); ++y)
+        rows[y] = columns & kRowMask;
+    return rows;
 }

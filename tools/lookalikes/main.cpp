@@ -1,28 +1,49 @@
 // Writes the table of look-alike characters that the tolerant lookup accepts as misreadings.
+// Two real sources make it, neither a hand list, so it covers the whole character set evenly:
 //
-// Every character of GB 2312, the characters question banks are written in, is drawn in four
-// common Chinese faces (a Ming and a Hei face each from two families, as exam pages and
-// screenshots show them), and so is every other unified ideograph of the basic block that all
-// four faces draw, as a misreading may produce one. Two characters are look-alikes when their
-// drawings are close in all faces on average and one is among the other's nearest characters
-// of GB 2312.
-// The table is made from the fonts, not written by hand, so it covers the whole character set
-// evenly; run this again after changing a face or a threshold:
+// The glyphs. Every character of GB 2312, the characters question banks are written in, is
+// drawn in four common Chinese faces (a Ming and a Hei face each from two families, as exam
+// pages and screenshots show them), and so is every other unified ideograph of the basic block
+// that all four faces draw, as a misreading may produce one. Two characters are look-alikes when
+//  - their whole drawings are close in all faces on average (kFarthest) and one is among the
+//    other's nearest characters of GB 2312 (kNearest), or one is the other's very nearest
+//    within kFarthestOfNearest;
+//  - or, among GB 2312, one is the other's main component with a radical added (属/嘱, 式/试,
+//    冈/岗): the part right of or below the radical matches the other character squeezed into
+//    its place within kComponentFarthest (ComponentShapes), and the pair is among the
+//    character's kComponentNearest by that measure. Two characters that share a component
+//    beside different radicals are left to the whole-glyph distance: they are mostly two real
+//    words (出境/出镜), and a lookup must not take one for the other.
 //
-//     qinglan-lookalikes src/search/LookalikeData.cpp
+// The recogniser. qinglan-confusions drew all of GB 2312 in shuffled lines in three faces at
+// 14 to 18 px (AR PL UMing also without anti-aliasing, as the browser draws it) and counted
+// what Tesseract, through the window's own recognition path, read for each character. A pair whose
+// drawn character was read as the other at least kSightings times and in at least kShare of its
+// drawings is a look-alike: a single reading may come from its neighbours on the line, a repeated
+// one, with other neighbours each time, from the shape.
+//
+// Run this again after changing a face, a threshold or the confusion counts:
+//
+//     qinglan-lookalikes src/search/LookalikeData.cpp tools/lookalikes/recogniser-confusions.tsv
+//
+// --without-face FACE or --without-size PX leaves that face's or size's confusion counts out,
+// for a table to measure pictures of that face or size with (held out from the source).
+#include "ComponentShapes.h"
+#include "Gb2312.h"
 #include "GlyphShape.h"
+#include "RecogniserConfusions.h"
 
 #include <QFile>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
-#include <QStringDecoder>
 #include <QTextStream>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <map>
 #include <numeric>
-#include <set>
 #include <vector>
 
 namespace {
@@ -39,6 +60,20 @@ constexpr int kPixelSize = 44;
 constexpr int kNearest = 10;
 constexpr int kNearestOfRare = 3;
 constexpr double kFarthest = 0.20;
+// A character's very nearest drawing is the likeliest misreading of it, even a little further.
+constexpr double kFarthestOfNearest = 0.25;
+// A main component is compared on some two thirds of the cell and leaves the radical out, so it
+// must match more closely than a whole drawing: as close as pairs that differ in one short
+// stroke do over the whole cell (清/请 0.09 on average). Drawings further apart on the whole
+// than kComponentWhole share little more than a radical. A character keeps as many nearest
+// by its main component as by its whole drawing.
+constexpr double kComponentFarthest = 0.12;
+constexpr double kComponentWhole = 0.40;
+constexpr int kComponentNearest = kNearest;
+// Recogniser confusions: seen at least twice, and in at least 1 of 20 drawings of the
+// character (3 drawings in each of 20 faces, renderings and sizes make 60: 3 sightings).
+constexpr int kSightings = 2;
+constexpr double kShare = 0.05;
 
 // The other ideographs of the basic block that every face draws.
 QString otherIdeographs(const QString &gb2312, const QList<QFont> &fonts)
@@ -56,19 +91,59 @@ QString otherIdeographs(const QString &gb2312, const QList<QFont> &fonts)
     return out;
 }
 
-QString gb2312Ideographs()
+// Why a pair is in the table, for the figures the tool prints.
+enum Source { WholeGlyph = 1, Component = 2, Recogniser = 4 };
+
+struct Options {
+    QString output;
+    QString confusions;
+    QString leftOutFace;
+    int leftOutPixelSize = 0;
+};
+
+bool parse(const QStringList &arguments, Options &options)
 {
-    QStringDecoder decoder("GB18030");
-    QString out;
-    for (int high = 0xB0; high <= 0xF7; ++high) {
-        for (int low = 0xA1; low <= 0xFE; ++low) {
-            const char bytes[2] = {char(high), char(low)};
-            const QString c = decoder.decode(QByteArrayView(bytes, 2));
-            if (c.size() == 1 && c[0].unicode() >= 0x4E00 && c[0].unicode() <= 0x9FFF)
-                out += c;
+    QStringList positional;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        if (arguments[i] == u"--without-face" && i + 1 < arguments.size())
+            options.leftOutFace = arguments[++i];
+        else if (arguments[i] == u"--without-size" && i + 1 < arguments.size())
+            options.leftOutPixelSize = arguments[++i].toInt();
+        else
+            positional.append(arguments[i]);
+    }
+    if (positional.isEmpty() || positional.size() > 2)
+        return false;
+    options.output = positional[0];
+    options.confusions = positional.value(1);
+    return true;
+}
+
+bool writeTable(const QString &path, const std::map<std::pair<char16_t, char16_t>, int> &pairs)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    QTextStream out(&file);
+    out << "// Look-alike characters: written by tools/lookalikes from the glyphs of four Chinese\n"
+           "// faces and from the recogniser's confusions. Do not edit; run the tool again "
+           "instead.\n"
+           "#include \"search/LookalikeData.h\"\n\n"
+           "// Pairs of characters, smaller code first, in ascending order.\n"
+           "const char16_t kLookalikePairs[] =\n";
+    QString line;
+    for (const auto &entry : pairs) {
+        line += QChar(entry.first.first);
+        line += QChar(entry.first.second);
+        if (line.size() >= 48) {
+            out << "    u\"" << line << "\"\n";
+            line.clear();
         }
     }
-    return out;
+    if (!line.isEmpty())
+        out << "    u\"" << line << "\"\n";
+    out << "    ;\n\nconst qsizetype kLookalikePairCount = " << pairs.size() << ";\n";
+    return true;
 }
 
 } // namespace
@@ -76,11 +151,13 @@ QString gb2312Ideographs()
 int main(int argc, char **argv)
 {
     QGuiApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "Usage: qinglan-lookalikes OUTPUT.cpp\n");
+    Options options;
+    if (!parse(app.arguments(), options)) {
+        std::fprintf(stderr, "Usage: qinglan-lookalikes OUTPUT.cpp [CONFUSIONS.tsv] "
+                             "[--without-face FACE] [--without-size PX]\n");
         return 2;
     }
-    const QString common = gb2312Ideographs();
+    const QString common = Gb2312::ideographs();
     const qsizetype n = common.size();
     if (n < 6000) {
         std::fprintf(stderr, "This Qt cannot decode GB 2312 (%lld characters).\n", (long long)n);
@@ -109,10 +186,16 @@ int main(int argc, char **argv)
             drawn.emplace_back(font, c);
         shapes.push_back(std::move(drawn));
     }
+    const ComponentShapes components(fonts, common, shapes);
 
-    std::set<std::pair<char16_t, char16_t>> pairs;
+    std::map<std::pair<char16_t, char16_t>, int> pairs;
+    auto addPair = [&](char16_t a, char16_t b, Source source) {
+        if (a != b)
+            pairs[{std::min(a, b), std::max(a, b)}] |= source;
+    };
     std::vector<double> distance(static_cast<std::size_t>(n));
     std::vector<qsizetype> order(static_cast<std::size_t>(n));
+    std::vector<std::pair<double, qsizetype>> added;
     for (qsizetype i = 0; i < all; ++i) {
         for (qsizetype j = 0; j < n; ++j) {
             double sum = 0;
@@ -126,41 +209,59 @@ int main(int argc, char **argv)
                               return distance[std::size_t(a)] < distance[std::size_t(b)];
                           });
         const int nearest = i < n ? kNearest : kNearestOfRare;
+        bool nearestSeen = false;
         for (int k = 0; k <= nearest; ++k) {
             const qsizetype j = order[std::size_t(k)];
-            if (j == i || distance[std::size_t(j)] > kFarthest)
+            if (j == i)
                 continue;
-            const char16_t a = characters[i].unicode();
-            const char16_t b = characters[j].unicode();
-            pairs.insert({std::min(a, b), std::max(a, b)});
+            const double d = distance[std::size_t(j)];
+            if (d <= kFarthest || (!nearestSeen && d <= kFarthestOfNearest))
+                addPair(characters[i].unicode(), characters[j].unicode(), WholeGlyph);
+            nearestSeen = true;
         }
+        if (i >= n)
+            continue;
+        // Main components, among the characters of GB 2312 that are not far apart on the whole.
+        added.clear();
+        for (qsizetype j = 0; j < n; ++j) {
+            if (j == i || distance[std::size_t(j)] > kComponentWhole)
+                continue;
+            const double d = components.radicalAdded(i, j, kComponentFarthest);
+            if (d <= kComponentFarthest)
+                added.emplace_back(d, j);
+        }
+        std::sort(added.begin(), added.end());
+        for (std::size_t k = 0; k < added.size() && k < std::size_t(kComponentNearest); ++k)
+            addPair(characters[i].unicode(), characters[added[k].second].unicode(), Component);
     }
 
-    QFile file(QString::fromLocal8Bit(argv[1]));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        std::fprintf(stderr, "Cannot write %s.\n", argv[1]);
+    if (!options.confusions.isEmpty()) {
+        RecogniserConfusions confusions;
+        if (!confusions.load(options.confusions, options.leftOutFace, options.leftOutPixelSize)) {
+            std::fprintf(stderr, "Cannot read %s.\n", qPrintable(options.confusions));
+            return 1;
+        }
+        const double needed =
+            std::ceil(std::max<double>(kSightings, kShare * double(confusions.timesDrawn())));
+        for (const auto &[pair, count] : confusions.counts()) {
+            if (count >= needed)
+                addPair(pair.first, pair.second, Recogniser);
+        }
+        std::fprintf(stderr, "recogniser: each character drawn %lld times, %.0f sightings needed\n",
+                     confusions.timesDrawn(), needed);
+    }
+
+    if (!writeTable(options.output, pairs)) {
+        std::fprintf(stderr, "Cannot write %s.\n", qPrintable(options.output));
         return 1;
     }
-    QTextStream out(&file);
-    out << "// Look-alike characters: written by tools/lookalikes from the glyphs of four Chinese\n"
-           "// faces. Do not edit; run the tool again instead.\n"
-           "#include \"search/LookalikeData.h\"\n\n"
-           "// Pairs of characters, smaller code first, in ascending order.\n"
-           "const char16_t kLookalikePairs[] =\n";
-    QString line;
-    qsizetype count = 0;
-    for (const auto &[a, b] : pairs) {
-        line += QChar(a);
-        line += QChar(b);
-        ++count;
-        if (line.size() >= 48) {
-            out << "    u\"" << line << "\"\n";
-            line.clear();
-        }
-    }
-    if (!line.isEmpty())
-        out << "    u\"" << line << "\"\n";
-    out << "    ;\n\nconst qsizetype kLookalikePairCount = " << count << ";\n";
-    std::fprintf(stderr, "%lld pairs of %lld characters\n", (long long)count, (long long)all);
+    std::map<int, int> bySource;
+    for (const auto &entry : pairs)
+        ++bySource[entry.second];
+    std::fprintf(stderr, "%zu pairs of %lld characters\n", pairs.size(), (long long)all);
+    for (const auto &[source, count] : bySource)
+        std::fprintf(stderr, "  %s%s%s: %d\n", source & WholeGlyph ? "whole glyph " : "",
+                     source & Component ? "component " : "",
+                     source & Recogniser ? "recogniser" : "", count);
     return 0;
 }

@@ -1,0 +1,84 @@
+#include "ConfusionCount.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+enum class Step { Match, Substitute, Drop, Add };
+
+bool isIdeograph(QChar c)
+{
+    return c.unicode() >= 0x4E00 && c.unicode() <= 0x9FFF;
+}
+
+// The steps of one cheapest edit from `drawn` to `read`, in order.
+std::vector<Step> alignment(const QString &drawn, const QString &read)
+{
+    const qsizetype n = drawn.size(), m = read.size();
+    std::vector<int> cost(std::size_t((n + 1) * (m + 1)));
+    auto at = [&](qsizetype i, qsizetype j) -> int & { return cost[std::size_t(i * (m + 1) + j)]; };
+    for (qsizetype i = 0; i <= n; ++i)
+        at(i, 0) = int(i);
+    for (qsizetype j = 0; j <= m; ++j)
+        at(0, j) = int(j);
+    for (qsizetype i = 1; i <= n; ++i) {
+        for (qsizetype j = 1; j <= m; ++j) {
+            const int diagonal = at(i - 1, j - 1) + (drawn[i - 1] == read[j - 1] ? 0 : 1);
+            at(i, j) = std::min({diagonal, at(i - 1, j) + 1, at(i, j - 1) + 1});
+        }
+    }
+    std::vector<Step> steps;
+    qsizetype i = n, j = m;
+    while (i > 0 || j > 0) {
+        if (i > 0 && j > 0 &&
+            at(i, j) == at(i - 1, j - 1) + (drawn[i - 1] == read[j - 1] ? 0 : 1)) {
+            steps.push_back(drawn[i - 1] == read[j - 1] ? Step::Match : Step::Substitute);
+            --i;
+            --j;
+        } else if (i > 0 && at(i, j) == at(i - 1, j) + 1) {
+            steps.push_back(Step::Drop);
+            --i;
+        } else {
+            steps.push_back(Step::Add);
+            --j;
+        }
+    }
+    std::reverse(steps.begin(), steps.end());
+    return steps;
+}
+
+} // namespace
+
+void ConfusionCount::add(const QString &drawn, const QString &read)
+{
+    m_drawn += drawn.size();
+    const std::vector<Step> steps = alignment(drawn, read);
+    qsizetype i = 0, j = 0;
+    for (std::size_t k = 0; k < steps.size(); ++k) {
+        switch (steps[k]) {
+        case Step::Match:
+            ++m_readRight;
+            ++i;
+            ++j;
+            break;
+        case Step::Substitute: {
+            // Only a substitution between matched neighbours (or the line's ends) is one
+            // character read as another.
+            const bool before = k == 0 || steps[k - 1] == Step::Match;
+            const bool after = k + 1 == steps.size() || steps[k + 1] == Step::Match;
+            if (before && after && isIdeograph(drawn[i]) && isIdeograph(read[j]))
+                ++m_substitutions[{drawn[i].unicode(), read[j].unicode()}];
+            ++i;
+            ++j;
+            break;
+        }
+        case Step::Drop:
+            ++i;
+            break;
+        case Step::Add:
+            ++j;
+            break;
+        }
+    }
+}
