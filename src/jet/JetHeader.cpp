@@ -3,21 +3,16 @@
 #include <array>
 #include <cstring>
 
+using namespace JetFormat;
+
 namespace {
 
-constexpr int kObfuscatedStart = JetHeader::kMaskedBlockStart;
-constexpr int kObfuscatedLength = JetHeader::kMaskedBlockLength;
-constexpr int kDatabaseKey = JetFormat::kDatabaseKeyOffset;
-constexpr int kPassword = JetFormat::kPasswordOffset;
-constexpr int kPasswordBytes = JetFormat::kPasswordBytes;
-constexpr int kCreationDate = JetFormat::kCreationDateOffset;
-
-std::array<unsigned char, kObfuscatedLength> plainHeaderBlock(const char *data)
+std::array<unsigned char, kMaskedBlockLength> plainHeaderBlock(const char *data)
 {
     const auto &keystream = JetHeader::headerKeystream();
-    std::array<unsigned char, kObfuscatedLength> block{};
-    for (int i = 0; i < kObfuscatedLength; ++i)
-        block[i] = static_cast<unsigned char>(data[kObfuscatedStart + i]) ^ keystream[i];
+    std::array<unsigned char, kMaskedBlockLength> block{};
+    for (int i = 0; i < kMaskedBlockLength; ++i)
+        block[i] = static_cast<unsigned char>(data[kMaskedBlockStart + i]) ^ keystream[i];
     return block;
 }
 
@@ -25,11 +20,10 @@ std::array<unsigned char, kObfuscatedLength> plainHeaderBlock(const char *data)
 
 JetHeader::Verdict JetHeader::inspect(const char *data, qint64 size, QString *reason)
 {
-    constexpr qint64 signatureLength = sizeof(JetFormat::kSignature);
-    if (size < signatureLength + 1 ||
-        std::memcmp(data, JetFormat::kSignature, signatureLength) != 0)
+    constexpr qint64 signatureLength = sizeof(kSignature);
+    if (size < signatureLength + 1 || std::memcmp(data, kSignature, signatureLength) != 0)
         return Verdict::NotJet;
-    if (data[JetFormat::kVersionOffset] != JetFormat::kVersionJet4)
+    if (data[kVersionOffset] != kVersionJet4)
         return Verdict::NotJet;
     auto damaged = [reason](const QString &why) {
         if (reason)
@@ -41,7 +35,7 @@ JetHeader::Verdict JetHeader::inspect(const char *data, qint64 size, QString *re
     // Page 0 is the header, page 1 the free-page map, page 2 the system catalogue's definition.
     if (size < 3 * kPageSize)
         return damaged(QStringLiteral("the file is too short"));
-    if (data[JetFormat::kSystemObjectsPage * kPageSize] != JetFormat::kPageTypeTableDefinition)
+    if (data[kSystemObjectsPage * kPageSize] != kPageTypeTableDefinition)
         return damaged(QStringLiteral("the system catalogue is missing"));
     return Verdict::Jet4;
 }
@@ -50,7 +44,7 @@ QString JetHeader::password(const char *data)
 {
     const auto block = plainHeaderBlock(data);
     double created = 0;
-    std::memcpy(&created, block.data() + (kCreationDate - kObfuscatedStart), sizeof created);
+    std::memcpy(&created, block.data() + (kCreationDateOffset - kMaskedBlockStart), sizeof created);
     // The mask is the day number of the creation date; a nonsense date must not overflow.
     const qint32 day = (created > -2147483648.0 && created < 2147483647.0) ? qint32(created) : 0;
     unsigned char mask[4];
@@ -60,7 +54,7 @@ QString JetHeader::password(const char *data)
 
     QString result;
     for (int i = 0; i + 1 < kPasswordBytes; i += 2) {
-        const int at = kPassword - kObfuscatedStart + i;
+        const int at = kPasswordOffset - kMaskedBlockStart + i;
         const char16_t unit =
             char16_t((block[at] ^ mask[i % 4]) | ((block[at + 1] ^ mask[(i + 1) % 4]) << 8));
         if (unit == 0)
@@ -73,13 +67,13 @@ QString JetHeader::password(const char *data)
 quint32 JetHeader::databaseKey(const char *data)
 {
     const auto block = plainHeaderBlock(data);
-    const int at = kDatabaseKey - kObfuscatedStart;
+    const int at = kDatabaseKeyOffset - kMaskedBlockStart;
     return quint32(block[at]) | quint32(block[at + 1]) << 8 | quint32(block[at + 2]) << 16 |
            quint32(block[at + 3]) << 24;
 }
 
 // Computing the keystream keeps a table of magic numbers out of the source.
-const std::array<unsigned char, JetHeader::kMaskedBlockLength> &JetHeader::headerKeystream()
+const std::array<unsigned char, kMaskedBlockLength> &JetHeader::headerKeystream()
 {
     static const auto keystream = [] {
         const unsigned char key[4] = {0xC7, 0xDA, 0x39, 0x6B};

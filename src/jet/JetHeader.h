@@ -9,8 +9,6 @@
 
 // Facts read from page 0 of a Jet database before any other code touches the file.
 struct JetHeader {
-    static constexpr int kPageSize = JetFormat::kPageSize;
-
     enum class Verdict { Jet4, NotJet, Damaged };
 
     // Checks the signature and the page structure. `reason` explains a Damaged verdict.
@@ -21,9 +19,8 @@ struct JetHeader {
     // Key of the page encryption; 0 when the pages are plain.
     static quint32 databaseKey(const char *data);
 
-    // Bytes 0x18..0x97 of page 0 are XOR-ed with this fixed keystream (RC4 with a key that every
-    // copy of Jet shares); readers and writers of the header both need it.
-    static constexpr int kMaskedBlockStart = JetFormat::kMaskedBlockStart;
-    static constexpr int kMaskedBlockLength = JetFormat::kMaskedBlockLength;
-    static const std::array<unsigned char, kMaskedBlockLength> &headerKeystream();
+    // The JetFormat::kMaskedBlockLength bytes from JetFormat::kMaskedBlockStart of page 0 are
+    // XOR-ed with this fixed keystream (RC4 with a key that every copy of Jet shares); readers
+    // and writers of the header both need it.
+    static const std::array<unsigned char, JetFormat::kMaskedBlockLength> &headerKeystream();
 };

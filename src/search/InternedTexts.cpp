@@ -7,13 +7,20 @@ void InternedTexts::append(QStringView text)
         m_distinct.append(text);
         return;
     }
-    const QString key = text.toString();
-    auto it = m_seen.constFind(key);
-    if (it == m_seen.constEnd()) {
-        it = m_seen.insert(key, quint32(m_distinct.size()));
+    // Looked up by hash and compared with the kept copy: no row costs an allocation.
+    const size_t hash = qHash(text);
+    quint32 id = quint32(m_distinct.size());
+    for (auto it = m_seen.constFind(hash); it != m_seen.cend() && it.key() == hash; ++it) {
+        if (m_distinct.at(it.value()) == text) {
+            id = it.value();
+            break;
+        }
+    }
+    if (id == quint32(m_distinct.size())) {
+        m_seen.insert(hash, id);
         m_distinct.append(text);
     }
-    m_ids.push_back(it.value());
+    m_ids.push_back(id);
     // A column whose texts hardly repeat (answers written out in full) would only make the
     // table of texts seen as big as the column: from then on each text is simply kept.
     if (m_ids.size() >= 4096 && std::size_t(m_distinct.size()) * 2 > m_ids.size()) {

@@ -2,8 +2,8 @@
 
 #include "search/PackedTexts.h"
 
-#include <QHash>
-#include <QString>
+#include <QMultiHash>
+#include <QStringView>
 
 #include <vector>
 
@@ -20,6 +20,6 @@ public:
 private:
     PackedTexts m_distinct;
     std::vector<quint32> m_ids;
-    QHash<QString, quint32> m_seen;
-    bool m_unique = false; // the texts stopped repeating; m_seen is no longer kept
+    QMultiHash<size_t, quint32> m_seen; // hash of a text -> its number
+    bool m_unique = false;              // the texts stopped repeating; m_seen is no longer kept
 };

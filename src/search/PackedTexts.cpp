@@ -79,13 +79,6 @@ void PackedTexts::append(QStringView text)
     m_maxLength = qMax(m_maxLength, text.size());
 }
 
-void PackedTexts::reserve(qsizetype count, qsizetype units)
-{
-    startOffsets();
-    ensureRoom(m_offsets, m_offsetCapacity, std::size_t(count) + 1);
-    ensureRoom(m_units, m_unitCapacity, std::size_t(units));
-}
-
 void PackedTexts::shrinkToFit()
 {
     // A shrinking realloc keeps the block where it is.

@@ -16,7 +16,6 @@ public:
     PackedTexts &operator=(PackedTexts &&other) noexcept;
 
     void append(QStringView text);
-    void reserve(qsizetype count, qsizetype units);
     void shrinkToFit();
     qsizetype size() const { return m_rows; }
     QStringView at(qsizetype row) const;

@@ -11,7 +11,6 @@ class PostingCursor {
 public:
     explicit PostingCursor(const PostingList &list) : m_list(list) {}
 
-    qsizetype size() const { return m_list.size(); }
     // The highest row <= x at or below where the cursor stands; false when there is none.
     bool atMost(quint32 x, quint32 *row);
     // The lowest row >= x at or above where the cursor stands; false when there is none.

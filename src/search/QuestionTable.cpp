@@ -8,13 +8,6 @@
 #include <exception>
 #include <thread>
 
-void QuestionTable::Builder::reserve(qsizetype rows, qsizetype unitsPerRow)
-{
-    m_texts.reserve(rows, 0); // only the texts that folding changes
-    m_folded.reserve(rows, rows * unitsPerRow);
-    m_loose.reserve(rows, rows * unitsPerRow);
-}
-
 void QuestionTable::Builder::append(QStringView subject, QStringView text, QStringView options,
                                     QStringView answer)
 {

@@ -16,7 +16,6 @@ class QuestionTable {
 public:
     class Builder {
     public:
-        void reserve(qsizetype rows, qsizetype unitsPerRow);
         void append(QStringView subject, QStringView text, QStringView options, QStringView answer);
         QuestionTable build();
 

@@ -1,5 +1,6 @@
 #include "JetFixtures.h"
 
+#include "jet/JetFormat.h"
 #include "jet/JetHeader.h"
 
 #include <QFile>
@@ -38,8 +39,8 @@ void JetFixtures::setDatabasePassword(const QString &file, const QString &passwo
 
     const auto &stream = JetHeader::headerKeystream();
     auto *bytes = reinterpret_cast<unsigned char *>(page.data());
-    for (int n = 0; n < JetHeader::kMaskedBlockLength; ++n)
-        bytes[JetHeader::kMaskedBlockStart + n] ^= stream[n];
+    for (int n = 0; n < JetFormat::kMaskedBlockLength; ++n)
+        bytes[JetFormat::kMaskedBlockStart + n] ^= stream[n];
 
     double created = 0;
     std::memcpy(&created, bytes + 0x72, sizeof created);
@@ -51,8 +52,8 @@ void JetFixtures::setDatabasePassword(const QString &file, const QString &passwo
         bytes[0x42 + i] = plain ^ static_cast<unsigned char>(day >> (8 * (i % 4)));
     }
 
-    for (int n = 0; n < JetHeader::kMaskedBlockLength; ++n)
-        bytes[JetHeader::kMaskedBlockStart + n] ^= stream[n];
+    for (int n = 0; n < JetFormat::kMaskedBlockLength; ++n)
+        bytes[JetFormat::kMaskedBlockStart + n] ^= stream[n];
     f.seek(0);
     f.write(page);
 }
