@@ -206,7 +206,7 @@ Bank &bank(qsizetype rows)
     PackedTexts loose;
     for (qsizetype r = 0; r < texts.size(); ++r)
         loose.append(looseText(texts.at(r)));
-    const LooseMatcher again(std::move(loose));
+    const LooseMatcher again(std::make_shared<const PackedTexts>(std::move(loose)));
     b->looseSeconds = timer.nsecsElapsed() / 1e9;
 
     for (Copy c : {Copy::LooseCopy, Copy::MisreadCopy, Copy::MisreadPiece, Copy::AbsentQuestion,

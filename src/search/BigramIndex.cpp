@@ -121,19 +121,26 @@ quint32 codedSize(quint32 gap)
 
 } // namespace
 
-BigramIndex::BigramIndex(PackedTexts texts) : m_texts(std::move(texts))
+BigramIndex::BigramIndex(PackedTexts texts)
+    : BigramIndex(std::make_shared<const PackedTexts>(std::move(texts)))
 {
-    const qsizetype rowCount = m_texts.size();
+}
+
+BigramIndex::BigramIndex(std::shared_ptr<const IndexTexts> texts) : m_texts(std::move(texts))
+{
+    const qsizetype rowCount = m_texts->size();
     PairTable table;
     std::vector<quint32> keys;
     std::vector<std::size_t> homes;
+    QString scratch;
 
     // Pass 1: how many rows hold each pair, and the bytes of its coded list. The slots of a
     // row's pairs are prefetched first: the table is far larger than the cache, and the misses
     // then overlap.
     for (qsizetype row = 0; row < rowCount; ++row) {
-        table.reserveFor(std::size_t(m_texts.length(row)) + 1);
-        rowPairs(m_texts.at(row), table, keys, homes);
+        const QStringView text = m_texts->text(row, scratch);
+        table.reserveFor(std::size_t(text.size()) + 1);
+        rowPairs(text, table, keys, homes);
         for (std::size_t i = 0; i < keys.size(); ++i) {
             PairTable::Slot &s = table.slot(keys[i], homes[i]);
             if (s.lastRow != quint32(row)) {
@@ -185,7 +192,7 @@ BigramIndex::BigramIndex(PackedTexts texts) : m_texts(std::move(texts))
     m_blockLast.resize(blocks);
     m_blockStart.resize(blocks);
     for (qsizetype row = 0; row < rowCount; ++row) {
-        rowPairs(m_texts.at(row), table, keys, homes);
+        rowPairs(m_texts->text(row, scratch), table, keys, homes);
         for (std::size_t i = 0; i < keys.size(); ++i) {
             PairTable::Slot &s = table.slot(keys[i], homes[i]);
             if (s.lastRow == quint32(row))
@@ -222,17 +229,18 @@ bool BigramIndex::postings(quint32 key, PostingList *out) const
     return true;
 }
 
-bool BigramIndex::confirms(qsizetype row, QStringView fragment, Anchor anchor) const
+bool BigramIndex::confirms(qsizetype row, QStringView fragment, Anchor anchor,
+                           QString &scratch) const
 {
-    if (m_texts.length(row) < fragment.size())
+    const QStringView text = m_texts->text(row, scratch);
+    if (text.size() < fragment.size())
         return false;
-    const QStringView text = m_texts.at(row);
     return anchor == Anchor::Start ? text.startsWith(fragment) : text.contains(fragment);
 }
 
 qsizetype BigramIndex::findLast(QStringView fragment, Anchor anchor) const
 {
-    return findLastBefore(fragment, m_texts.size(), anchor);
+    return findLastBefore(fragment, m_texts->size(), anchor);
 }
 
 qsizetype BigramIndex::findLastBefore(QStringView fragment, qsizetype before, Anchor anchor) const
@@ -248,7 +256,7 @@ qsizetype BigramIndex::findLastBefore(QStringView fragment, qsizetype before, An
 qsizetype BigramIndex::countRows(QStringView fragment, qsizetype limit, Anchor anchor) const
 {
     qsizetype count = 0;
-    walkRowsDown(fragment, m_texts.size(), anchor, [&](qsizetype) { return ++count < limit; });
+    walkRowsDown(fragment, m_texts->size(), anchor, [&](qsizetype) { return ++count < limit; });
     return count;
 }
 
@@ -256,8 +264,8 @@ bool BigramIndex::walkRowsDown(QStringView fragment, qsizetype before, Anchor an
                                const std::function<bool(qsizetype)> &visit) const
 {
     const qsizetype n = fragment.size();
-    before = qMin(before, m_texts.size());
-    if (n == 0 || n > m_texts.maxLength() || before <= 0)
+    before = qMin(before, m_texts->size());
+    if (n == 0 || n > m_texts->maxLength() || before <= 0)
         return true;
     if (n == 1)
         return walkUnitRowsDown(fragment.front().unicode(), before, anchor, visit);
@@ -285,6 +293,7 @@ bool BigramIndex::walkRowsDown(QStringView fragment, qsizetype before, Anchor an
     cursors.reserve(k);
     for (std::size_t j = 0; j < k; ++j)
         cursors.emplace_back(lists[j]);
+    QString scratch;
     quint32 upper = quint32(before - 1);
     for (;;) {
         quint32 candidate = 0;
@@ -303,7 +312,7 @@ bool BigramIndex::walkRowsDown(QStringView fragment, qsizetype before, Anchor an
         }
         if (!inAll)
             continue;
-        if (confirms(candidate, fragment, anchor) && !visit(candidate))
+        if (confirms(candidate, fragment, anchor, scratch) && !visit(candidate))
             return false;
         if (candidate == 0)
             return true;
@@ -341,6 +350,7 @@ bool BigramIndex::walkUnitRowsDown(char16_t unit, qsizetype before, Anchor ancho
             heap.emplace_back(row, lists.size() - 1);
     }
     std::make_heap(heap.begin(), heap.end());
+    QString scratch;
     qint64 last = -1;
     while (!heap.empty()) {
         std::pop_heap(heap.begin(), heap.end());
@@ -353,7 +363,7 @@ bool BigramIndex::walkUnitRowsDown(char16_t unit, qsizetype before, Anchor ancho
         if (qint64(current) == last)
             continue;
         last = current;
-        if (confirms(current, unitText, anchor) && !visit(current))
+        if (confirms(current, unitText, anchor, scratch) && !visit(current))
             return false;
     }
     return true;
@@ -363,8 +373,9 @@ qsizetype BigramIndex::findLastByScan(QStringView fragment, Anchor anchor) const
 {
     if (fragment.isEmpty())
         return -1;
-    for (qsizetype row = m_texts.size() - 1; row >= 0; --row) {
-        if (confirms(row, fragment, anchor))
+    QString scratch;
+    for (qsizetype row = m_texts->size() - 1; row >= 0; --row) {
+        if (confirms(row, fragment, anchor, scratch))
             return row;
     }
     return -1;
@@ -379,7 +390,7 @@ PostingList BigramIndex::rowsWithPair(char16_t first, char16_t second) const
 
 std::size_t BigramIndex::bytes() const
 {
-    return m_texts.bytes() +
+    return m_texts->bytes() +
            (m_keys.capacity() + m_listStart.capacity() + m_firstBlock.capacity() +
             m_blockLast.capacity() + m_blockStart.capacity()) *
                sizeof(quint32) +

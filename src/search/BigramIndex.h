@@ -1,5 +1,6 @@
 #pragma once
 
+#include "search/IndexTexts.h"
 #include "search/PackedTexts.h"
 #include "search/PostingCursor.h"
 #include "search/PostingList.h"
@@ -7,6 +8,7 @@
 #include <QStringView>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 // Finds the last text (highest row number) that contains a fragment, without scanning every
@@ -21,10 +23,13 @@
 class BigramIndex {
 public:
     explicit BigramIndex(PackedTexts texts);
+    // The texts may be shared with their other users; the index only reads them.
+    explicit BigramIndex(std::shared_ptr<const IndexTexts> texts);
 
-    qsizetype size() const { return m_texts.size(); }
-    QStringView text(qsizetype row) const { return m_texts.at(row); }
-    const PackedTexts &texts() const { return m_texts; }
+    qsizetype size() const { return m_texts->size(); }
+    qsizetype maxLength() const { return m_texts->maxLength(); }
+    // The text of a row, valid while scratch is unchanged (see IndexTexts).
+    QStringView text(qsizetype row, QString &scratch) const { return m_texts->text(row, scratch); }
 
     // Where in a text the fragment may stand.
     enum class Anchor { Anywhere, Start };
@@ -57,9 +62,9 @@ private:
                       const std::function<bool(qsizetype)> &visit) const;
     bool walkUnitRowsDown(char16_t unit, qsizetype before, Anchor anchor,
                           const std::function<bool(qsizetype)> &visit) const;
-    bool confirms(qsizetype row, QStringView fragment, Anchor anchor) const;
+    bool confirms(qsizetype row, QStringView fragment, Anchor anchor, QString &scratch) const;
 
-    PackedTexts m_texts;
+    std::shared_ptr<const IndexTexts> m_texts;
     std::vector<quint32> m_keys;       // sorted pair keys, first unit in the high half
     std::vector<quint32> m_listStart;  // m_keys.size() + 1: rows before each key's list
     std::vector<quint32> m_firstBlock; // m_keys.size() + 1: the first block of each list

@@ -145,13 +145,16 @@ Allowance allowanceFor(qsizetype n)
 
 } // namespace
 
-LooseMatcher::LooseMatcher(PackedTexts looseTexts) : m_index(std::move(looseTexts)) {}
+LooseMatcher::LooseMatcher(std::shared_ptr<const IndexTexts> looseTexts)
+    : m_index(std::move(looseTexts))
+{
+}
 
 LooseMatcher::Match LooseMatcher::findLast(QStringView fragment) const
 {
     // A loose fragment longer than every question matches none; the similarity pass allows two
     // characters of slack, so stop a little past that.
-    const qsizetype longest = m_index.texts().maxLength() + 2;
+    const qsizetype longest = m_index.maxLength() + 2;
     const QString loose = looseFragment(fragment, longest);
     if (loose.size() < kMinimumLength || loose.size() > longest)
         return {};
@@ -180,7 +183,7 @@ qsizetype LooseMatcher::findSimilar(QStringView looseFragment, QString *stretch)
     const qsizetype n = looseFragment.size();
     const Allowance allowance = allowanceFor(n);
     const qsizetype allowed = allowance.most();
-    if (allowed == 0 || n > m_index.texts().maxLength())
+    if (allowed == 0 || n > m_index.maxLength())
         return -1;
 
     // A text within `limit` wrong characters of the fragment holds at least one of limit + 1
@@ -200,19 +203,21 @@ qsizetype LooseMatcher::findSimilar(QStringView looseFragment, QString *stretch)
     std::sort(candidates.begin(), candidates.end());
     candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
 
+    // Copies of the stretches: a row's loose text may live in a scratch string only.
     struct Near {
         qsizetype wrong;
-        QStringView stretch;
+        QString stretch;
     };
     std::vector<Near> near;
     Near best{limit + 1, {}};
+    QString scratch;
     for (const quint32 row : candidates) {
-        const QStringView text = m_index.text(row);
+        const QStringView text = m_index.text(row, scratch);
         const Closest c = closest(text, looseFragment, limit);
         if (c.wrong <= limit)
-            near.push_back({c.wrong, text.mid(c.at, n)});
+            near.push_back({c.wrong, text.mid(c.at, n).toString()});
         if (c.wrongKept < best.wrong && allowance.accepts(c.kept, text.size() == n))
-            best = {c.wrongKept, text.mid(c.atKept, n)};
+            best = {c.wrongKept, text.mid(c.atKept, n).toString()};
     }
     if (best.wrong > allowed)
         return -1;
@@ -224,6 +229,6 @@ qsizetype LooseMatcher::findSimilar(QStringView looseFragment, QString *stretch)
     }
     // As in the other passes, the last row holding that stretch.
     if (stretch)
-        *stretch = best.stretch.toString();
+        *stretch = best.stretch;
     return m_index.findLast(best.stretch);
 }

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "search/BigramIndex.h"
-#include "search/PackedTexts.h"
+#include "search/IndexTexts.h"
 
 #include <QString>
 #include <QStringView>
+
+#include <memory>
 
 // The passes that run when the literal lookup finds nothing, on the loose forms of the question
 // texts (see LooseText), held in storage order and indexed like the literal texts.
@@ -41,7 +43,7 @@ public:
     static constexpr qsizetype kMinimumSimilarInside = 8;
     static constexpr qsizetype kMinimumSimilarWhole = 6;
 
-    explicit LooseMatcher(PackedTexts looseTexts);
+    explicit LooseMatcher(std::shared_ptr<const IndexTexts> looseTexts);
 
     // The fragment as the lookup takes it from the input box.
     Match findLast(QStringView fragment) const;

@@ -173,6 +173,28 @@ QString looseText(QStringView text)
     return loose;
 }
 
+bool looseByDropping(QStringView text, QString &out)
+{
+    const auto &table = unitTable();
+    out.resize(text.size());
+    char16_t *o = reinterpret_cast<char16_t *>(out.data());
+    qsizetype k = 0;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        const char16_t kept = table[u];
+        if (kept == 0) {
+            if (QChar::isSurrogate(u))
+                return false;
+        } else if (kept == u) {
+            o[k++] = u;
+        } else {
+            return false;
+        }
+    }
+    out.truncate(k);
+    return true;
+}
+
 QString looseFragment(QStringView fragment, qsizetype stopAfter)
 {
     // Full-width marks are listed too: text made of plain units is not normalised first.

@@ -20,6 +20,12 @@ QString looseText(QStringView text);
 // whole on each keystroke. A negative stopAfter reads the whole fragment.
 QString looseFragment(QStringView fragment, qsizetype stopAfter = -1);
 
+// The text without the units that the loose form drops, written to `out`; false, with `out`
+// unspecified, when a unit would be changed rather than kept or dropped (a capital, a surrogate).
+// For most folded question texts this is their loose form, but not for all (NFKC may change a
+// unit or a sequence), so a caller must compare with looseText once before relying on it.
+bool looseByDropping(QStringView text, QString &out);
+
 // For each unit of looseText(text), the index in `text` of the character it comes from, so that
 // a place found in the loose form can be shown in the text as written. Each character is taken
 // alone, which is exact for all but combining sequences.

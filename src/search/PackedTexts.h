@@ -1,5 +1,7 @@
 #pragma once
 
+#include "search/IndexTexts.h"
+
 #include <QStringView>
 
 #include <cstdlib>
@@ -9,7 +11,7 @@
 // The buffers grow with realloc, which moves a large block by remapping its pages rather than
 // copying them, and give back their unused end in place: a bank of a million rows is packed
 // without copying its texts again and again.
-class PackedTexts {
+class PackedTexts final : public IndexTexts {
 public:
     PackedTexts();
     PackedTexts(PackedTexts &&other) noexcept;
@@ -17,14 +19,15 @@ public:
 
     void append(QStringView text);
     void shrinkToFit();
-    qsizetype size() const { return m_rows; }
+    qsizetype size() const override { return m_rows; }
     QStringView at(qsizetype row) const;
     qsizetype length(qsizetype row) const
     {
         return m_offsets.get()[row + 1] - m_offsets.get()[row];
     }
-    qsizetype maxLength() const { return m_maxLength; }
-    std::size_t bytes() const;
+    qsizetype maxLength() const override { return m_maxLength; }
+    QStringView text(qsizetype row, QString &) const override { return at(row); }
+    std::size_t bytes() const override;
 
 private:
     void startOffsets();

@@ -98,7 +98,7 @@ void setMatches(const BigramIndex &index, const QString &key, BigramIndex::Ancho
 // as a stem and its first options can reach: a pasted book is not parsed on each change.
 qsizetype blockReach(const QuestionTable &table)
 {
-    return 2 * table.index().texts().maxLength() + kBlockSlack;
+    return 2 * table.index().maxLength() + kBlockSlack;
 }
 
 } // namespace

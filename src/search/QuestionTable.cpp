@@ -32,7 +32,7 @@ void QuestionTable::Builder::append(QStringView subject, QStringView text, QStri
     m_textForms.push_back(form);
     m_texts.append(form == Patched ? QStringView(patch) : form == Whole ? text : QStringView());
     m_folded.append(folded);
-    m_loose.append(looseText(text));
+    m_loose.append(folded, looseText(text));
 }
 
 QuestionTable QuestionTable::Builder::build()
@@ -40,6 +40,9 @@ QuestionTable QuestionTable::Builder::build()
     QuestionTable table;
     for (PackedTexts *t : {&m_texts, &m_options, &m_folded})
         t->shrinkToFit();
+    const auto folded = std::make_shared<const PackedTexts>(std::move(m_folded));
+    m_loose.attach(folded);
+    table.m_folded = folded;
     m_subjects.finish();
     m_answers.finish();
     table.m_subjects = std::move(m_subjects);
@@ -48,18 +51,19 @@ QuestionTable QuestionTable::Builder::build()
     table.m_answers = std::move(m_answers);
     table.m_textForms = std::move(m_textForms);
     table.m_textForms.shrink_to_fit();
-    m_loose.shrinkToFit();
-    // The two indexes share nothing, so the loose one is built on a second core meanwhile.
+    // The two indexes only read the folded texts, so the loose one is built on a second core
+    // meanwhile.
     std::exception_ptr looseFailure;
     std::thread loose([&] {
         try {
-            table.m_loose = std::make_unique<LooseMatcher>(std::move(m_loose));
+            table.m_loose =
+                std::make_unique<LooseMatcher>(std::make_shared<LooseTexts>(std::move(m_loose)));
         } catch (...) {
             looseFailure = std::current_exception();
         }
     });
     try {
-        table.m_index = std::make_unique<BigramIndex>(std::move(m_folded));
+        table.m_index = std::make_unique<BigramIndex>(folded);
     } catch (...) {
         loose.join();
         throw;
@@ -84,14 +88,14 @@ QString QuestionTable::text(qsizetype row) const
     case Whole:
         return m_texts.at(row).toString();
     case Patched: {
-        QString text = m_index->text(row).toString();
+        QString text = m_folded->at(row).toString();
         const QStringView patch = m_texts.at(row);
         for (qsizetype i = 0; i + 1 < patch.size(); i += 2)
             text[patch[i].unicode()] = patch[i + 1];
         return text;
     }
     default:
-        return m_index->text(row).toString();
+        return m_folded->at(row).toString();
     }
 }
 

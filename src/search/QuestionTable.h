@@ -3,6 +3,7 @@
 #include "search/BigramIndex.h"
 #include "search/InternedTexts.h"
 #include "search/LooseMatcher.h"
+#include "search/LooseTexts.h"
 #include "search/PackedTexts.h"
 #include "search/Question.h"
 
@@ -22,7 +23,7 @@ public:
     private:
         InternedTexts m_subjects, m_answers;
         PackedTexts m_texts, m_options, m_folded;
-        PackedTexts m_loose; // for the tolerant passes
+        LooseTexts m_loose; // for the tolerant passes
         std::vector<quint8> m_textForms;
     };
 
@@ -50,6 +51,7 @@ private:
     InternedTexts m_subjects, m_answers;
     PackedTexts m_texts, m_options;
     std::vector<quint8> m_textForms;
+    std::shared_ptr<const PackedTexts> m_folded; // shared by both indexes
     std::unique_ptr<BigramIndex> m_index;
     std::unique_ptr<LooseMatcher> m_loose;
 };

@@ -86,8 +86,9 @@ private slots:
                      index.findLastByScan(fragment, BigramIndex::Anchor::Start));
             // Counting and walking down from a row agree with a scan too.
             qsizetype holding = 0, belowLast = -1;
+            QString scratch;
             for (qsizetype row = 0; row < index.size() && !fragment.isEmpty(); ++row) {
-                if (index.text(row).contains(fragment)) {
+                if (index.text(row, scratch).contains(fragment)) {
                     ++holding;
                     if (row < expected)
                         belowLast = row;
