@@ -5,6 +5,7 @@
 #include "jet/JetFormat.h"
 #include "jet/JetHeader.h"
 #include "jet/JetText.h"
+#include "platform/MappedFilePages.h"
 
 #include <mdbtools.h>
 
@@ -229,6 +230,10 @@ CellFault decodeCell(MdbHandle *mdb, const FileBytes &file, MdbColumn *col, cons
 
 } // namespace
 
+// Often enough that a walk keeps a few megabytes of the file resident at most, seldom enough
+// that the pages being read now are fetched again only now and then.
+constexpr quint64 kRowsBetweenReleases = 8192;
+
 struct JetDatabase::CatalogTable {
     MdbCatalogEntry *entry = nullptr;
 };
@@ -250,6 +255,7 @@ std::unique_ptr<JetDatabase> JetDatabase::open(const QString &path)
             throw AppError(
                 QStringLiteral("Cannot read file \"%1\". %2").arg(path, db->m_file.errorString()));
     }
+    db->m_mapped = data != nullptr;
     db->attach(data, size, path);
     return db;
 }
@@ -414,6 +420,10 @@ void JetDatabase::forEachRow(const QString &table,
         }
         visit(row);
         ++visited;
+        // The rows read so far live in the caller's memory now; without this, a bank of a
+        // million questions would keep its whole file resident beside them until the end.
+        if (m_mapped && visited % kRowsBetweenReleases == 0)
+            releaseMappedFilePages(m_data, m_size);
     }
     // libmdb ends the walk quietly at a page it cannot read; the definition knows how many
     // rows there should be.

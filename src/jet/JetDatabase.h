@@ -56,6 +56,8 @@ private:
     QFile m_file;
     const char *m_data = nullptr;
     qint64 m_size = 0;
+    // Whether m_data maps m_file, whose pages can be given back while the rows are read.
+    bool m_mapped = false;
     QString m_password;
     void *m_mdb = nullptr; // MdbHandle; kept opaque so that glib stays out of every includer
 };
