@@ -3,6 +3,7 @@
 #include "base/AppError.h"
 #include "data/BankSchema.h"
 #include "jet/JetDatabase.h"
+#include "platform/FreeHeapMemory.h"
 
 namespace {
 
@@ -74,6 +75,8 @@ void BankConnection::Open()
     if (rows)
         table = std::make_unique<QuestionTable>(rows->build());
     rows.reset();
+    // What building the table used and freed would otherwise stay with the process.
+    releaseFreeHeapMemory();
     m_file.setFileName(m_path);
     if (!m_file.open(QIODevice::ReadOnly))
         throw AppError(
