@@ -1,6 +1,9 @@
 // The index must give exactly the answer of reading every row from the last one back.
 #include "search/BigramIndex.h"
+#include "search/LooseText.h"
 #include "search/PostingCursor.h"
+#include "search/QuestionTable.h"
+#include "search/TextFold.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -202,6 +205,65 @@ private slots:
 
         const BigramIndex empty(pack({}));
         QCOMPARE(empty.findLast(u"a"), qsizetype(-1));
+    }
+
+    // A table's pairs are counted on a second thread while its rows arrive, in batches; the
+    // indexes written from those counts must answer exactly as reading every row does, for
+    // tables of less than a batch (counted without the thread), exactly one, and several.
+    void tableCountedWhileRowsArrive_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::newRow("less than a batch") << 4095;
+        QTest::newRow("one batch") << 4096;
+        QTest::newRow("three batches and a row") << 3 * 4096 + 1;
+    }
+
+    void tableCountedWhileRowsArrive()
+    {
+        QFETCH(int, rows);
+        QRandomGenerator random{quint32(rows)};
+        QList<Question> bank;
+        for (int i = 0; i < rows; ++i) {
+            // Full-width marks and letters make the loose form differ from the folded one.
+            QString text = randomText(random, 12);
+            if (i % 3 == 0)
+                text.insert(random.bounded(text.size() + 1), u"（Ａ，）");
+            bank.append({u"科目"_qs, text, u"甲;乙"_qs, u"A"_qs});
+        }
+        const QuestionTable table = QuestionTable::fromRows(bank);
+        QCOMPARE(table.size(), qsizetype(rows));
+        const BigramIndex &literal = table.index();
+        const BigramIndex &loose = table.looseMatcher().index();
+        for (int f = 0; f < 300; ++f) {
+            const QString &source = bank[random.bounded(rows)].text;
+            const int from = random.bounded(source.size() + 1);
+            const QString fragment =
+                f % 4 == 0 ? randomText(random, 4)
+                           : source.mid(from, random.bounded(source.size() - from + 1));
+            if (fragment.isEmpty())
+                continue;
+            const QString folded = foldText(fragment);
+            QCOMPARE(literal.findLast(folded), literal.findLastByScan(folded));
+            const QString looseForm = looseText(fragment);
+            if (!looseForm.isEmpty())
+                QCOMPARE(loose.findLast(looseForm), loose.findLastByScan(looseForm));
+        }
+    }
+
+    // Counts of other texts would write one pair's rows over another's list.
+    void countsOfOtherTextsAreRefused()
+    {
+        BigramIndex::Counter fewer;
+        fewer.add(u"ab");
+        QVERIFY_THROWS_EXCEPTION(
+            std::logic_error,
+            BigramIndex(std::make_shared<const PackedTexts>(pack({"ab", "cd"})), std::move(fewer)));
+        BigramIndex::Counter other;
+        other.add(u"ab");
+        other.add(u"ab");
+        QVERIFY_THROWS_EXCEPTION(
+            std::logic_error,
+            BigramIndex(std::make_shared<const PackedTexts>(pack({"ab", "cd"})), std::move(other)));
     }
 };
 
