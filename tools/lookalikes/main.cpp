@@ -86,10 +86,10 @@ constexpr double kComponentFarthest = 0.12;
 constexpr double kComponentWhole = 0.40;
 constexpr int kComponentNearest = kNearest;
 // A misread word of ordinary text is another word of the same length, which the model may
-// choose for the words around it rather than for each character's shape (跋 read as 跨 in a
-// misread stretch of two). Its characters count as look-alikes only when their drawings are
-// not far apart on the whole, the bound of the main components.
-constexpr double kCorpusWhole = kComponentWhole;
+// choose for the words around it rather than for each character's shape (允 read as 多, 又 as
+// 素 in misread stretches). Its characters count as look-alikes only when their drawings are
+// no further apart than a character's very nearest drawing may be.
+constexpr double kCorpusWhole = kFarthestOfNearest;
 // Recogniser confusions: seen at least twice, and in at least 1 of 20 drawings of the
 // character (3 drawings in each of 20 faces, renderings and sizes make 60: 3 sightings).
 constexpr int kSightings = 2;
@@ -326,8 +326,11 @@ int main(int argc, char **argv)
         for (const auto &[pair, count] : confusions.counts()) {
             const double needed = std::ceil(
                 std::max<double>(kSightings, kShare * double(confusions.timesDrawn(pair.first))));
-            if (count >= needed)
-                addPair(pair.first, pair.second, source);
+            if (count < needed)
+                continue;
+            if (source == Corpus && wholeDistance(pair.first, pair.second) > kCorpusWhole)
+                continue;
+            addPair(pair.first, pair.second, source);
         }
         std::fprintf(stderr, "%s: %zu pairs counted\n", qPrintable(path),
                      confusions.counts().size());
