@@ -28,7 +28,9 @@
 // what Tesseract, through the window's own recognition path, read for each character. A pair whose
 // drawn character was read as the other at least kSightings times and in at least kShare of its
 // drawings is a look-alike: a single reading may come from its neighbours on the line, a repeated
-// one, with other neighbours each time, from the shape.
+// one, with other neighbours each time, from the shape. It also drew lines of ordinary
+// Chinese text (--corpus-confusions), where the model misreads a character among its own words;
+// the same rule holds there per character drawn, and the drawings must be near (kCorpusWhole).
 //
 // Run this again after changing a face, a threshold or the confusion counts:
 //
