@@ -69,7 +69,7 @@ private slots:
         QTest::newRow("one inside") << "土地方"
                                     << "士地方" << QStringList{"土士"};
         QTest::newRow("two apart") << "存储介质"
-                                      << "存情介贡" << QStringList{"储情", "质贡"};
+                                   << "存情介贡" << QStringList{"储情", "质贡"};
         QTest::newRow("a word misread") << "存储介质"
                                         << "存情仆质" << QStringList{"储情", "介仆"};
         QTest::newRow("whole line misread") << "土地"
