@@ -58,6 +58,56 @@ private slots:
         QCOMPARE(count.readRight(), readRight);
     }
 
+    // In ordinary text a misread word counts one for one, as long as nothing was dropped or
+    // added inside it; an isolated substitution still counts.
+    void countsEqualLengthStretches_data()
+    {
+        QTest::addColumn<QString>("drawn");
+        QTest::addColumn<QString>("read");
+        QTest::addColumn<QStringList>("confusions");
+
+        QTest::newRow("one inside") << "土地方"
+                                    << "士地方" << QStringList{"土士"};
+        QTest::newRow("two apart") << "存储介质"
+                                   << "存情介贡" << QStringList{"储情", "质贡"};
+        QTest::newRow("a word misread") << "存储介质"
+                                        << "存情仆质" << QStringList{"储情", "介仆"};
+        QTest::newRow("whole line misread") << "土地"
+                                            << "士也" << QStringList{"土士", "地也"};
+        QTest::newRow("stretch beside a dropped character") << "存储介质方"
+                                                            << "存情仆方" << QStringList();
+        QTest::newRow("stretch beside an added character") << "存储介质"
+                                                           << "存情了仆质" << QStringList();
+        QTest::newRow("a letter inside the stretch") << "存储介质"
+                                                     << "存A仆质" << QStringList{"介仆"};
+    }
+    void countsEqualLengthStretches()
+    {
+        QFETCH(QString, drawn);
+        QFETCH(QString, read);
+        QFETCH(QStringList, confusions);
+        ConfusionCount count(ConfusionCount::Stretches::EqualLength);
+        count.add(drawn, read);
+        QStringList seen;
+        for (const auto &[pair, times] : count.substitutions())
+            seen.append(QString(QChar(pair.first)) + QChar(pair.second));
+        seen.sort();
+        confusions.sort();
+        QCOMPARE(seen, confusions);
+    }
+
+    // Ordinary text draws some characters more often than others; each is counted.
+    void countsEachCharacterDrawn()
+    {
+        ConfusionCount count(ConfusionCount::Stretches::EqualLength);
+        count.add(QStringLiteral("土地土"), QStringLiteral("士地土"));
+        count.add(QStringLiteral("土方"), QStringLiteral("土方"));
+        QCOMPARE(count.drawnOf().at(u'土'), 3);
+        QCOMPARE(count.drawnOf().at(u'地'), 1);
+        QCOMPARE(count.drawnOf().at(u'方'), 1);
+        QCOMPARE(count.drawn(), 5);
+    }
+
     // Counts add up over lines: the same confusion on two lines is seen twice.
     void addsUpOverLines()
     {

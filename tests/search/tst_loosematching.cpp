@@ -29,6 +29,7 @@ const QStringList kTexts = {
     "Windows系统中，管理员账户的默认名称是（ ）",               // 10
     "我国的根本大法是（ ）",                                    // 11 short whole question
     "发现泄密事件应当及时处理并报告",                           // 12 the bank knows 处理
+    "纳税人应当按期申报缴纳税款",                               // 13
 };
 
 } // namespace
@@ -83,6 +84,10 @@ private slots:
             << "5、涉密人员离岗离职实行脱蜜期管理，脱密期满前不得擅自出境。" << 2;
         QTest::newRow("a word of another radical is another question (出镜 for 出境)")
             << "5、涉密人员离岗离职实行脱密期管理，脱密期满前不得擅自出镜。" << -1;
+        QTest::newRow("look-alike whose four-corner code agrees (白 for 自)")
+            << "土壤污染防治法白2019年1月1日起施行" << 5;
+        QTest::newRow("look-alikes that make another real word (中报 for 申报)")
+            << "纳税人应当按期中报缴纳税款" << -1;
 
         QTest::newRow("fewer than 4 loose characters") << "为(三级)" << -1;
         QTest::newRow("3 characters after the number") << "（12）、密级分" << -1;

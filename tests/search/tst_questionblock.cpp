@@ -86,6 +86,14 @@ private slots:
         // 逻/远).
         for (const char *p : {"属嘱", "式试", "冈岗", "力刀", "涵洱", "逻远"})
             QTest::newRow(p) << QString::fromUtf8(p) << true;
+        // A near drawing whose four-corner code agrees (白/自); a pair the recogniser confused in
+        // ordinary text (储/情, read so in 存储).
+        for (const char *p : {"白自", "储情"})
+            QTest::newRow(p) << QString::fromUtf8(p) << true;
+        // Look-alikes in the table that mean opposite or different things: 歪 is 不 over 正, and
+        // 中报 and 申报 are two reports.
+        for (const char *p : {"正歪", "中申"})
+            QTest::newRow(p) << QString::fromUtf8(p) << false;
         for (const char *p :
              {"三四", "一二", "大小", "高低", "不下", "无天", "甲由", "买卖", "越最", "38", "绝机"})
             QTest::newRow(p) << QString::fromUtf8(p) << false;

@@ -53,32 +53,46 @@ std::vector<Step> alignment(const QString &drawn, const QString &read)
 void ConfusionCount::add(const QString &drawn, const QString &read)
 {
     m_drawn += drawn.size();
+    for (const QChar c : drawn)
+        ++m_drawnOf[c.unicode()];
     const std::vector<Step> steps = alignment(drawn, read);
     qsizetype i = 0, j = 0;
-    for (std::size_t k = 0; k < steps.size(); ++k) {
-        switch (steps[k]) {
-        case Step::Match:
+    std::size_t k = 0;
+    while (k < steps.size()) {
+        if (steps[k] == Step::Match) {
             ++m_readRight;
             ++i;
             ++j;
-            break;
-        case Step::Substitute: {
-            // Only a substitution between matched neighbours (or the line's ends) is one
-            // character read as another.
-            const bool before = k == 0 || steps[k - 1] == Step::Match;
-            const bool after = k + 1 == steps.size() || steps[k + 1] == Step::Match;
-            if (before && after && isIdeograph(drawn[i]) && isIdeograph(read[j]))
-                ++m_substitutions[{drawn[i].unicode(), read[j].unicode()}];
-            ++i;
-            ++j;
-            break;
+            ++k;
+            continue;
         }
-        case Step::Drop:
-            ++i;
-            break;
-        case Step::Add:
-            ++j;
-            break;
+        // A stretch of steps between matched characters (or the line's ends).
+        std::size_t end = k;
+        bool substitutionsOnly = true;
+        while (end < steps.size() && steps[end] != Step::Match) {
+            substitutionsOnly = substitutionsOnly && steps[end] == Step::Substitute;
+            ++end;
+        }
+        const std::size_t length = end - k;
+        const bool counted =
+            substitutionsOnly && (length == 1 || m_stretches == Stretches::EqualLength);
+        for (; k < end; ++k) {
+            switch (steps[k]) {
+            case Step::Substitute:
+                if (counted && isIdeograph(drawn[i]) && isIdeograph(read[j]))
+                    ++m_substitutions[{drawn[i].unicode(), read[j].unicode()}];
+                ++i;
+                ++j;
+                break;
+            case Step::Drop:
+                ++i;
+                break;
+            case Step::Add:
+                ++j;
+                break;
+            case Step::Match:
+                break;
+            }
         }
     }
 }

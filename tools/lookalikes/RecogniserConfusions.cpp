@@ -11,6 +11,7 @@ bool RecogniserConfusions::load(const QString &path, const QString &leftOutFace,
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return false;
     m_counts.clear();
+    m_drawnOf.clear();
     m_timesDrawn = 0;
     // "# ... each character drawn DRAWN / N times": N characters make one drawing of each.
     long long perDrawing = 0;
@@ -31,9 +32,19 @@ bool RecogniserConfusions::load(const QString &path, const QString &leftOutFace,
             continue;
         if (fields[0] == u"condition" && perDrawing > 0)
             m_timesDrawn += fields[3].toLongLong() / perDrawing;
+        else if (fields[0] == u"drawn" && fields[3].size() == 1)
+            m_drawnOf[fields[3][0].unicode()] += fields[4].toLongLong();
         else if (fields[0] == u"pair" && fields.size() == 6 && fields[3].size() == 1 &&
                  fields[4].size() == 1)
             m_counts[{fields[3][0].unicode(), fields[4][0].unicode()}] += fields[5].toInt();
     }
-    return perDrawing > 0;
+    return perDrawing > 0 || !m_drawnOf.empty();
+}
+
+long long RecogniserConfusions::timesDrawn(char16_t c) const
+{
+    if (m_drawnOf.empty())
+        return m_timesDrawn;
+    const auto it = m_drawnOf.find(c);
+    return it == m_drawnOf.end() ? 0 : it->second;
 }

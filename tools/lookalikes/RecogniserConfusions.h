@@ -13,15 +13,21 @@ class RecogniserConfusions {
 public:
     using Pair = std::pair<char16_t, char16_t>; // drawn, read
 
-    // Reads `path`; false when it cannot be read. Lines of `leftOutFace` or of
+    // Reads `path`; false when it cannot be read or says nothing of how often characters were
+    // drawn. Lines of `leftOutFace` or of
     // `leftOutPixelSize` are skipped.
     bool load(const QString &path, const QString &leftOutFace, int leftOutPixelSize);
 
     const std::map<Pair, int> &counts() const { return m_counts; }
-    // How often every character was drawn in the conditions kept.
+    // How often every character was drawn in the conditions kept, when each was drawn equally
+    // often (shuffled lines of GB 2312).
     long long timesDrawn() const { return m_timesDrawn; }
+    // How often `c` was drawn: counted per character for ordinary text, where some are drawn
+    // far more often than others.
+    long long timesDrawn(char16_t c) const;
 
 private:
     std::map<Pair, int> m_counts;
+    std::map<char16_t, long long> m_drawnOf;
     long long m_timesDrawn = 0;
 };

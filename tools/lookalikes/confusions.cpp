@@ -29,6 +29,18 @@
 //     qinglan-confusions all.tsv 3
 //     qinglan-confusions aliased.tsv 3 --aliased "AR PL UMing CN"
 //     cat all.tsv aliased.tsv > tools/lookalikes/recogniser-confusions.tsv
+//
+// --corpus FILE draws lines of ordinary Chinese text instead: the model reads a character
+// differently among the words it belongs to (储 in 存储 as 情), which shuffled lines never show.
+// The file's ideographs and Chinese punctuation are kept in their order (everything else, Latin
+// words, figures and markup, is left out), cut into lines of 30, and each face, rendering and
+// size draws its own shuffle of those lines, SAMPLE characters of them (6,000 unless given).
+// AR PL UMing is drawn both anti-aliased and not. Every substitution inside an equally long
+// misread stretch counts (ConfusionCount), and the counts record how often each character was
+// drawn, as ordinary text draws some characters far more often than others:
+//
+//     zcat /usr/share/man/zh_CN/man*/*.gz > build/corpus.txt    # manpages-zh
+//     qinglan-confusions tools/lookalikes/corpus-confusions.tsv 1 6000 --corpus build/corpus.txt
 #include "ConfusionCount.h"
 #include "Gb2312.h"
 #include "PrintedPage.h"
@@ -64,6 +76,25 @@ struct Condition {
     QString label() const { return aliased ? face + QStringLiteral(" aliased") : face; }
 };
 
+// The ideographs and Chinese punctuation of `text`, in order, in lines of kLineLength; each
+// line once.
+QStringList corpusLines(const QString &text)
+{
+    static const QString punctuation = QStringLiteral("，。、；：？！“”（）《》");
+    QString kept;
+    for (const QChar c : text) {
+        if ((c.unicode() >= 0x4E00 && c.unicode() <= 0x9FFF) || punctuation.contains(c))
+            kept += c;
+    }
+    QStringList lines;
+    for (qsizetype at = 0; at + kLineLength <= kept.size(); at += kLineLength) {
+        const QString line = kept.mid(at, kLineLength);
+        if (!lines.contains(line))
+            lines.append(line);
+    }
+    return lines;
+}
+
 QStringList linesOf(const QString &text)
 {
     QStringList lines;
@@ -89,7 +120,8 @@ void readPage(TextRecognizer &recognizer, const QFont &font, const QStringList &
 }
 
 // Writes the counts so far: a run stopped after some rounds still leaves a usable file.
-bool write(const char *path, const std::vector<Condition> &conditions, qsizetype sample)
+bool write(const char *path, const std::vector<Condition> &conditions, qsizetype sample,
+           bool corpus)
 {
     QFile file(QString::fromLocal8Bit(path));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
@@ -98,14 +130,26 @@ bool write(const char *path, const std::vector<Condition> &conditions, qsizetype
     }
     QTextStream out(&file);
     out << "# Written by qinglan-confusions (tools/lookalikes/confusions.cpp): what Tesseract "
-           "read\n"
-           "# for each ideograph of GB 2312 drawn in shuffled lines. Do not edit; run it again.\n"
-           "# condition FACE SIZE DRAWN READ-RIGHT: each character drawn DRAWN / "
-        << sample << " times\n"
-        << "# pair FACE SIZE DRAWN-CHARACTER READ-CHARACTER COUNT\n";
+           "read\n";
+    if (corpus) {
+        out << "# for each ideograph drawn in lines of ordinary text. Do not edit; run it again.\n"
+               "# condition FACE SIZE DRAWN READ-RIGHT\n"
+               "# drawn FACE SIZE CHARACTER TIMES-DRAWN\n";
+    } else {
+        out << "# for each ideograph of GB 2312 drawn in shuffled lines. Do not edit; run it "
+               "again.\n"
+               "# condition FACE SIZE DRAWN READ-RIGHT: each character drawn DRAWN / "
+            << sample << " times\n";
+    }
+    out << "# pair FACE SIZE DRAWN-CHARACTER READ-CHARACTER COUNT\n";
     for (const Condition &condition : conditions) {
         out << "condition\t" << condition.label() << '\t' << condition.pixelSize << '\t'
             << condition.count.drawn() << '\t' << condition.count.readRight() << '\n';
+    }
+    for (const Condition &condition : corpus ? conditions : std::vector<Condition>()) {
+        for (const auto &[character, times] : condition.count.drawnOf())
+            out << "drawn\t" << condition.label() << '\t' << condition.pixelSize << '\t'
+                << QChar(character) << '\t' << times << '\n';
     }
     for (const Condition &condition : conditions) {
         for (const auto &[pair, count] : condition.count.substitutions())
@@ -127,25 +171,50 @@ int main(int argc, char **argv)
         aliasedFace = arguments[at + 1];
         arguments.remove(at, 2);
     }
+    QString corpusPath;
+    if (const qsizetype at = arguments.indexOf(QStringLiteral("--corpus"));
+        at >= 0 && at + 1 < arguments.size()) {
+        corpusPath = arguments[at + 1];
+        arguments.remove(at, 2);
+    }
     if (arguments.isEmpty() || arguments.size() > 3) {
         std::fprintf(stderr, "Usage: qinglan-confusions OUTPUT.tsv [ROUNDS] [SAMPLE] "
-                             "[--aliased FACE]\n");
+                             "[--aliased FACE] [--corpus TEXT]\n");
         return 2;
+    }
+    QStringList corpus;
+    if (!corpusPath.isEmpty()) {
+        QFile file(corpusPath);
+        if (!file.open(QIODevice::ReadOnly)) {
+            std::fprintf(stderr, "Cannot read %s.\n", qPrintable(corpusPath));
+            return 1;
+        }
+        corpus = corpusLines(QString::fromUtf8(file.readAll()));
+        std::fprintf(stderr, "%lld lines of text\n", (long long)corpus.size());
     }
     const QByteArray output = arguments[0].toLocal8Bit();
     const int rounds = arguments.size() >= 2 ? std::max(1, arguments[1].toInt()) : 3;
     const QString characters = Gb2312::ideographs();
-    const qsizetype sample = arguments.size() >= 3
-                                 ? std::min<qsizetype>(arguments[2].toInt(), characters.size())
-                                 : characters.size();
+    const qsizetype sample =
+        arguments.size() >= 3 ? std::min<qsizetype>(arguments[2].toInt(),
+                                                    corpus.isEmpty() ? characters.size()
+                                                                     : corpus.size() * kLineLength)
+        : corpus.isEmpty()    ? characters.size()
+                              : std::min<qsizetype>(6000, corpus.size() * kLineLength);
     if (characters.size() < 6000) {
         std::fprintf(stderr, "This Qt cannot decode GB 2312.\n");
         return 1;
     }
+    const auto stretches = corpus.isEmpty() ? ConfusionCount::Stretches::IsolatedOnly
+                                            : ConfusionCount::Stretches::EqualLength;
     std::vector<Condition> conditions;
     for (const QString &face : aliasedFace.isEmpty() ? kFaces : QStringList{aliasedFace}) {
         for (int size = kSmallest; size <= kLargest; ++size)
-            conditions.push_back({face, size, !aliasedFace.isEmpty(), {}});
+            conditions.push_back({face, size, !aliasedFace.isEmpty(), ConfusionCount(stretches)});
+    }
+    if (!corpus.isEmpty() && aliasedFace.isEmpty()) {
+        for (int size = kSmallest; size <= kLargest; ++size)
+            conditions.push_back({kFaces[0], size, true, ConfusionCount(stretches)});
     }
 
     TesseractRecognizer recognizer;
@@ -164,10 +233,17 @@ int main(int argc, char **argv)
                              qPrintable(condition.face));
                 return 1;
             }
-            std::vector<char16_t> order(characters.utf16(), characters.utf16() + characters.size());
-            std::shuffle(order.begin(), order.end(), random);
-            const QString shuffled = QString(reinterpret_cast<const QChar *>(order.data()), sample);
-            const QStringList lines = linesOf(shuffled);
+            QStringList lines;
+            if (corpus.isEmpty()) {
+                std::vector<char16_t> order(characters.utf16(),
+                                            characters.utf16() + characters.size());
+                std::shuffle(order.begin(), order.end(), random);
+                lines = linesOf(QString(reinterpret_cast<const QChar *>(order.data()), sample));
+            } else {
+                QStringList shuffled = corpus;
+                std::shuffle(shuffled.begin(), shuffled.end(), random);
+                lines = shuffled.mid(0, (sample + kLineLength - 1) / kLineLength);
+            }
             for (qsizetype at = 0; at < lines.size(); at += kLinesPerPage)
                 readPage(recognizer, font, lines.mid(at, kLinesPerPage), condition.count);
             std::fprintf(stderr, "round %d, %s %d px: %.1f%% read right, %zu pairs, %.0f s\n",
@@ -176,7 +252,7 @@ int main(int argc, char **argv)
                              double(std::max(1LL, condition.count.drawn())),
                          condition.count.substitutions().size(), timer.elapsed() / 1000.0);
         }
-        if (!write(output.constData(), conditions, sample))
+        if (!write(output.constData(), conditions, sample, !corpus.isEmpty()))
             return 1;
     }
 

@@ -14,21 +14,37 @@
 //    character's kComponentNearest by that measure. Two characters that share a component
 //    beside different radicals are left to the whole-glyph distance: they are mostly two real
 //    words (出境/出镜), and a lookup must not take one for the other.
+//  - or one is among the other's kNearest within kFarthestOfNearest, the bound of the very
+//    nearest, and both have the same full four-corner code (FourCornerCodes: the stroke shapes
+//    at all four corners and above the lower right one, as a dictionary codes them). The code
+//    is a second, independent witness that the outlines agree and the characters differ
+//    inside, where a reader's eye slips (白/自). The code alone says too little: in a
+//    character with a radical two corners are the radical's, so 桐/棚 and 碎/醉 share theirs,
+//    and even single shapes share codes with characters that look nothing like them (三/正,
+//    中/史); the drawing bounds keep those out.
 //
 // The recogniser. qinglan-confusions drew all of GB 2312 in shuffled lines in three faces at
 // 14 to 18 px (AR PL UMing also without anti-aliasing, as the browser draws it) and counted
 // what Tesseract, through the window's own recognition path, read for each character. A pair whose
 // drawn character was read as the other at least kSightings times and in at least kShare of its
 // drawings is a look-alike: a single reading may come from its neighbours on the line, a repeated
-// one, with other neighbours each time, from the shape.
+// one, with other neighbours each time, from the shape. It also drew lines of ordinary
+// Chinese text (--corpus-confusions), where the model misreads a character among its own words;
+// the same rule holds there per character drawn, and the drawings must be near (kCorpusWhole).
 //
 // Run this again after changing a face, a threshold or the confusion counts:
 //
-//     qinglan-lookalikes src/search/LookalikeData.cpp tools/lookalikes/recogniser-confusions.tsv
+//     bzcat /usr/share/unicode/Unihan_DictionaryLikeData.txt.bz2 > build/unihan-shapes.txt
+//     qinglan-lookalikes src/search/LookalikeData.cpp tools/lookalikes/recogniser-confusions.tsv \
+//         --corpus-confusions tools/lookalikes/corpus-confusions.tsv \
+//         --unihan build/unihan-shapes.txt
+//
+// --report FILE lists each pair with its sources and whole-glyph distance, to check a change.
 //
 // --without-face FACE or --without-size PX leaves that face's or size's confusion counts out,
 // for a table to measure pictures of that face or size with (held out from the source).
 #include "ComponentShapes.h"
+#include "FourCornerCodes.h"
 #include "Gb2312.h"
 #include "GlyphShape.h"
 #include "RecogniserConfusions.h"
@@ -42,6 +58,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <numeric>
 #include <vector>
@@ -70,6 +87,11 @@ constexpr double kFarthestOfNearest = 0.25;
 constexpr double kComponentFarthest = 0.12;
 constexpr double kComponentWhole = 0.40;
 constexpr int kComponentNearest = kNearest;
+// A misread word of ordinary text is another word of the same length, which the model may
+// choose for the words around it rather than for each character's shape (允 read as 多, 又 as
+// 素 in misread stretches). Its characters count as look-alikes only when their drawings are
+// no further apart than a character's very nearest drawing may be.
+constexpr double kCorpusWhole = kFarthestOfNearest;
 // Recogniser confusions: seen at least twice, and in at least 1 of 20 drawings of the
 // character (3 drawings in each of 20 faces, renderings and sizes make 60: 3 sightings).
 constexpr int kSightings = 2;
@@ -92,11 +114,14 @@ QString otherIdeographs(const QString &gb2312, const QList<QFont> &fonts)
 }
 
 // Why a pair is in the table, for the figures the tool prints.
-enum Source { WholeGlyph = 1, Component = 2, Recogniser = 4 };
+enum Source { WholeGlyph = 1, Component = 2, Recogniser = 4, FourCorner = 8, Corpus = 16 };
 
 struct Options {
     QString output;
     QString confusions;
+    QString corpusConfusions;
+    QString unihan;
+    QString report;
     QString leftOutFace;
     int leftOutPixelSize = 0;
 };
@@ -109,6 +134,12 @@ bool parse(const QStringList &arguments, Options &options)
             options.leftOutFace = arguments[++i];
         else if (arguments[i] == u"--without-size" && i + 1 < arguments.size())
             options.leftOutPixelSize = arguments[++i].toInt();
+        else if (arguments[i] == u"--corpus-confusions" && i + 1 < arguments.size())
+            options.corpusConfusions = arguments[++i];
+        else if (arguments[i] == u"--unihan" && i + 1 < arguments.size())
+            options.unihan = arguments[++i];
+        else if (arguments[i] == u"--report" && i + 1 < arguments.size())
+            options.report = arguments[++i];
         else
             positional.append(arguments[i]);
     }
@@ -146,6 +177,29 @@ bool writeTable(const QString &path, const std::map<std::pair<char16_t, char16_t
     return true;
 }
 
+// One line a pair: both characters, the sources (w whole glyph, c component, r recogniser,
+// f four-corner code, t recogniser on ordinary text) and the whole-glyph distance.
+bool writeReport(const QString &path, const std::map<std::pair<char16_t, char16_t>, int> &pairs,
+                 const std::function<double(char16_t, char16_t)> &wholeDistance)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    QTextStream out(&file);
+    for (const auto &[pair, source] : pairs) {
+        QString sources;
+        for (const auto &[bit, letter] :
+             {std::pair{WholeGlyph, u'w'}, std::pair{Component, u'c'}, std::pair{Recogniser, u'r'},
+              std::pair{FourCorner, u'f'}, std::pair{Corpus, u't'}}) {
+            if (source & bit)
+                sources += QChar(letter);
+        }
+        out << QChar(pair.first) << QChar(pair.second) << '\t' << sources << '\t'
+            << QString::number(wholeDistance(pair.first, pair.second), 'f', 3) << '\n';
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -154,6 +208,7 @@ int main(int argc, char **argv)
     Options options;
     if (!parse(app.arguments(), options)) {
         std::fprintf(stderr, "Usage: qinglan-lookalikes OUTPUT.cpp [CONFUSIONS.tsv] "
+                             "[--corpus-confusions TSV] [--unihan UNIHAN.txt] [--report FILE] "
                              "[--without-face FACE] [--without-size PX]\n");
         return 2;
     }
@@ -188,6 +243,17 @@ int main(int argc, char **argv)
     }
     const ComponentShapes components(fonts, common, shapes);
 
+    FourCornerCodes cornerCodes;
+    if (!options.unihan.isEmpty() && !cornerCodes.load(options.unihan)) {
+        std::fprintf(stderr, "Cannot read four-corner codes from %s.\n",
+                     qPrintable(options.unihan));
+        return 1;
+    }
+    auto sameCornerCode = [&](QChar a, QChar b) {
+        const QString code = cornerCodes.fullCode(a.unicode());
+        return !code.isEmpty() && code == cornerCodes.fullCode(b.unicode());
+    };
+
     std::map<std::pair<char16_t, char16_t>, int> pairs;
     auto addPair = [&](char16_t a, char16_t b, Source source) {
         if (a != b)
@@ -217,6 +283,9 @@ int main(int argc, char **argv)
             const double d = distance[std::size_t(j)];
             if (d <= kFarthest || (!nearestSeen && d <= kFarthestOfNearest))
                 addPair(characters[i].unicode(), characters[j].unicode(), WholeGlyph);
+            else if (d <= kFarthestOfNearest && i < n &&
+                     sameCornerCode(characters[i], characters[j]))
+                addPair(characters[i].unicode(), characters[j].unicode(), FourCorner);
             nearestSeen = true;
         }
         if (i >= n)
@@ -235,21 +304,44 @@ int main(int argc, char **argv)
             addPair(characters[i].unicode(), characters[added[k].second].unicode(), Component);
     }
 
-    if (!options.confusions.isEmpty()) {
+    std::map<char16_t, std::size_t> index;
+    for (qsizetype i = 0; i < all; ++i)
+        index[characters[i].unicode()] = std::size_t(i);
+    // The whole-glyph distance averaged over the faces; 1 for a character no face draws.
+    auto wholeDistance = [&](char16_t a, char16_t b) {
+        const auto at = index.find(a), bt = index.find(b);
+        if (at == index.end() || bt == index.end())
+            return 1.0;
+        double sum = 0;
+        for (const auto &face : shapes)
+            sum += face[at->second].distanceTo(face[bt->second]);
+        return sum / double(shapes.size());
+    };
+    // A pair counts when its drawn character was read as the other at least kSightings times and
+    // in at least kShare of that character's drawings.
+    auto addConfusions = [&](const QString &path, Source source) {
         RecogniserConfusions confusions;
-        if (!confusions.load(options.confusions, options.leftOutFace, options.leftOutPixelSize)) {
-            std::fprintf(stderr, "Cannot read %s.\n", qPrintable(options.confusions));
-            return 1;
+        if (!confusions.load(path, options.leftOutFace, options.leftOutPixelSize)) {
+            std::fprintf(stderr, "Cannot read %s.\n", qPrintable(path));
+            return false;
         }
-        const double needed =
-            std::ceil(std::max<double>(kSightings, kShare * double(confusions.timesDrawn())));
         for (const auto &[pair, count] : confusions.counts()) {
-            if (count >= needed)
-                addPair(pair.first, pair.second, Recogniser);
+            const double needed = std::ceil(
+                std::max<double>(kSightings, kShare * double(confusions.timesDrawn(pair.first))));
+            if (count < needed)
+                continue;
+            if (source == Corpus && wholeDistance(pair.first, pair.second) > kCorpusWhole)
+                continue;
+            addPair(pair.first, pair.second, source);
         }
-        std::fprintf(stderr, "recogniser: each character drawn %lld times, %.0f sightings needed\n",
-                     confusions.timesDrawn(), needed);
-    }
+        std::fprintf(stderr, "%s: %zu pairs counted\n", qPrintable(path),
+                     confusions.counts().size());
+        return true;
+    };
+    if (!options.confusions.isEmpty() && !addConfusions(options.confusions, Recogniser))
+        return 1;
+    if (!options.corpusConfusions.isEmpty() && !addConfusions(options.corpusConfusions, Corpus))
+        return 1;
 
     if (!writeTable(options.output, pairs)) {
         std::fprintf(stderr, "Cannot write %s.\n", qPrintable(options.output));
@@ -260,8 +352,13 @@ int main(int argc, char **argv)
         ++bySource[entry.second];
     std::fprintf(stderr, "%zu pairs of %lld characters\n", pairs.size(), (long long)all);
     for (const auto &[source, count] : bySource)
-        std::fprintf(stderr, "  %s%s%s: %d\n", source & WholeGlyph ? "whole glyph " : "",
-                     source & Component ? "component " : "",
-                     source & Recogniser ? "recogniser" : "", count);
+        std::fprintf(
+            stderr, "  %s%s%s%s%s: %d\n", source & WholeGlyph ? "whole glyph " : "",
+            source & Component ? "component " : "", source & Recogniser ? "recogniser " : "",
+            source & FourCorner ? "four-corner " : "", source & Corpus ? "corpus" : "", count);
+    if (!options.report.isEmpty() && !writeReport(options.report, pairs, wholeDistance)) {
+        std::fprintf(stderr, "Cannot write %s.\n", qPrintable(options.report));
+        return 1;
+    }
     return 0;
 }
