@@ -25,6 +25,19 @@ QImage barsPicture(int barHeight, QColor paper, QColor ink)
     return picture;
 }
 
+// Slanted strokes, like the parts of characters that show whether the text was anti-aliased.
+QImage strokesPicture(bool antialiased, QColor paper, QColor ink)
+{
+    QImage picture(200, 60, QImage::Format_RGB32);
+    picture.fill(paper);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing, antialiased);
+    painter.setPen(QPen(ink, 1.5));
+    for (int x = 10; x < 180; x += 12)
+        painter.drawLine(x, 10, x + 9, 50);
+    return picture;
+}
+
 class EnvironmentVariable {
 public:
     EnvironmentVariable(const char *name, const QByteArray &value)
@@ -55,6 +68,8 @@ private slots:
     void smallTextIsEnlarged();
     void preparedPictureIsBlackTextOnWhite_data();
     void preparedPictureIsBlackTextOnWhite();
+    void bitmapTextIsTold_data();
+    void bitmapTextIsTold();
     void tidy_data();
     void tidy();
     void missingModelIsAClearErrorOnFirstRead();
@@ -105,6 +120,32 @@ void TestRecognition::preparedPictureIsBlackTextOnWhite()
     QVERIFY2(paperGrey >= 200, qPrintable(QString::number(paperGrey)));
     QVERIFY2(inkGrey + 100 <= paperGrey,
              qPrintable(QStringLiteral("%1 %2").arg(inkGrey).arg(paperGrey)));
+}
+
+void TestRecognition::bitmapTextIsTold_data()
+{
+    QTest::addColumn<QImage>("picture");
+    QTest::addColumn<bool>("bitmap");
+    QTest::newRow("anti-aliased strokes") << strokesPicture(true, Qt::white, Qt::black) << false;
+    QTest::newRow("anti-aliased grey on a tinted page")
+        << strokesPicture(true, QColor(0xFF, 0xF8, 0xE0), QColor(0x33, 0x33, 0x33)) << false;
+    QTest::newRow("strokes without anti-aliasing")
+        << strokesPicture(false, Qt::white, Qt::black) << true;
+    QTest::newRow("grey on a tinted page without anti-aliasing")
+        << strokesPicture(false, QColor(0xFF, 0xF8, 0xE0), QColor(0x33, 0x33, 0x33)) << true;
+    QTest::newRow("upright bars") << barsPicture(10, Qt::white, Qt::black) << true;
+    QImage blank(50, 20, QImage::Format_RGB32);
+    blank.fill(Qt::white);
+    QTest::newRow("blank") << blank << false;
+}
+
+void TestRecognition::bitmapTextIsTold()
+{
+    QFETCH(QImage, picture);
+    QFETCH(bool, bitmap);
+    QCOMPARE(PicturePreparation::drawnWithoutAntialiasing(
+                 picture.convertToFormat(QImage::Format_Grayscale8)),
+             bitmap);
 }
 
 void TestRecognition::tidy_data()
@@ -188,6 +229,9 @@ void TestRecognition::readsPicturesOfPages_data()
     QTest::newRow("Noto Sans 16 px")
         << u"in-bank-noto-stem.png"_qs
         << u"涉密计算机可以在确保安全的情况下临时接入互联网查阅资料"_qs;
+    // Drawn from the face's bitmaps, without anti-aliasing; read "存情过…" before it was smoothed.
+    QTest::newRow("AR PL UMing 14 px, bitmap text")
+        << u"in-bank-uming-14.png"_qs << u"12.存储过机密级信息的移动存储介质"_qs;
     QTest::newRow("AR PL UMing 17 px at 150%")
         << u"in-bank-uming-150.png"_qs << u"使用普通手机在涉密场所拍照属于违反保密规定的行为"_qs;
 }
