@@ -174,6 +174,14 @@ void TestRecognition::tidy_data()
         << u"题干\nA.宪法宣誓\nB.述职\nC.体检\nD.公示"_qs;
     QTest::newRow("A read as something else, before B")
         << u"题干\n上，等级\nB，分类"_qs << u"题干\nA.等级\nB.分类"_qs;
+    QTest::newRow("A read as a sign, before B")
+        << u"题干\n8完善评价标准\nB.创新评价机制\nC.取消全部职称"_qs
+        << u"题干\nA.完善评价标准\nB.创新评价机制\nC.取消全部职称"_qs;
+    QTest::newRow("A read as an ampersand")
+        << u"题干\n&正确\nB，错误"_qs << u"题干\nA.正确\nB.错误"_qs;
+    QTest::newRow("a figure opening a wrapped option stays")
+        << u"题干\nA.每天工作不超过\n8小时\nB.不限"_qs
+        << u"题干\nA.每天工作不超过\n8小时\nB.不限"_qs;
     QTest::newRow("letters out of order are not options")
         << u"题干\nb，第一行\nD，第二行"_qs << u"题干\nb，第一行\nD，第二行"_qs;
     QTest::newRow("the question line is never an option")
@@ -181,6 +189,26 @@ void TestRecognition::tidy_data()
     QTest::newRow("score brackets read as other brackets")
         << u"保密制度。【2分)\n下一题。《 2.5 分〉"_qs
         << u"保密制度。（2分）\n下一题。（2.5分）"_qs;
+    QTest::newRow("type label with a misread character")
+        << u"33、【单选盟】数据安全法规定"_qs << u"33、【单选题】数据安全法规定"_qs;
+    QTest::newRow("type label misread, closing bracket lost")
+        << u"23、【单选盟标准化法规定"_qs << u"23、【单选题】标准化法规定"_qs;
+    QTest::newRow("type label with its first character misread")
+        << u"1、【齐断题】任何组织"_qs << u"1、【判断题】任何组织"_qs;
+    QTest::newRow("single or multiple choice undecided")
+        << u"11、[洛选题】我国提出"_qs << u"11、【选择题】我国提出"_qs;
+    QTest::newRow("a label read right stays as read")
+        << u"3、【多选题]】下列属于"_qs << u"3、【多选题]】下列属于"_qs;
+    QTest::newRow("other bracketed words are no label")
+        << u"5、【填空题】空白\n选择题"_qs << u"5、【填空题】空白\n选择题"_qs;
+    QTest::newRow("a three-character heading like no label")
+        << u"8、【注意点】细则"_qs << u"8、【注意点】细则"_qs;
+    QTest::newRow("a label only on the first line")
+        << u"题干\n【单选盟】"_qs << u"题干\n【单选盟】"_qs;
+    QTest::newRow("a dash between figures read as 一")
+        << u"本题依据GB/T 1.1一2020。"_qs << u"本题依据GB/T 1.1—2020。"_qs;
+    QTest::newRow("一 beside one figure only stays")
+        << u"第1一个方面\n一2一"_qs << u"第1一个方面\n一2一"_qs;
     QTest::newRow("score broken over two lines, bracket lost")
         << u"避免伏案工作。2\n分)"_qs << u"避免伏案工作。（2分）"_qs;
 }
