@@ -67,6 +67,14 @@ QString repairScores(QString text)
     return text;
 }
 
+// The question's number 7 read as 了 ("了、【单选题】"): 了 never opens a sentence, and the lookup
+// drops only a number it sees as one.
+QString repairNumber(const QString &firstLine)
+{
+    static const QRegularExpression seven(QStringLiteral("^了(?=\\s*[、.．])"));
+    return QString(firstLine).replace(seven, QStringLiteral("7"));
+}
+
 // The page's label of the question's kind, "【单选题】" after the number, with one of its
 // characters misread ("【单选盟】", "【判断愿】", "【多选题"): the lookup drops the labels it
 // knows, and a misread one would stay in the question's words, which then match nothing. Three
@@ -184,7 +192,7 @@ QString RecognizedText::tidy(const QString &raw)
             lines << tidied;
     }
     if (!lines.isEmpty())
-        lines.front() = repairTypeLabel(lines.front());
+        lines.front() = repairTypeLabel(repairNumber(lines.front()));
     repairOptionLetters(lines);
     return lines.join(u'\n');
 }

@@ -189,6 +189,9 @@ void TestRecognition::tidy_data()
     QTest::newRow("score brackets read as other brackets")
         << u"保密制度。【2分)\n下一题。《 2.5 分〉"_qs
         << u"保密制度。（2分）\n下一题。（2.5分）"_qs;
+    QTest::newRow("question number 7 read as 了") << u"了、【单选题】SWOT分析法中的“W”指的是"_qs
+                                                  << u"7、【单选题】SWOT分析法中的“W”指的是"_qs;
+    QTest::newRow("了 elsewhere stays") << u"了解、掌握\n了、"_qs << u"了解、掌握\n了、"_qs;
     QTest::newRow("type label with a misread character")
         << u"33、【单选盟】数据安全法规定"_qs << u"33、【单选题】数据安全法规定"_qs;
     QTest::newRow("type label misread, closing bracket lost")
