@@ -4,6 +4,8 @@
 // it gets the row that a perfect copy of the page's text gets; any other row is a false answer.
 // Time is from the cut-out picture to the lookup's result (preparation, recognition, lookup), on
 // one thread, after a first picture that loads the engine. Prints Markdown tables.
+// OCR_EVAL_EVERY=N reads every N-th block only, OCR_EVAL_FONT=NAME only the blocks of the faces
+// whose name holds NAME, and OCR_EVAL_MISSES=1 lists every miss with what was read.
 //
 //   ocr_eval PICTURES_DIR [BANK.slg]
 #include "data/BankConnection.h"
@@ -104,11 +106,14 @@ int main(int argc, char **argv)
     double firstMs = -1;
     const bool listMisses = qEnvironmentVariableIsSet("OCR_EVAL_MISSES");
     const int every = std::max(1, qEnvironmentVariableIntValue("OCR_EVAL_EVERY"));
+    const QString onlyFont = qEnvironmentVariable("OCR_EVAL_FONT");
     int index = -1;
     for (const QJsonValue &v : manifest) {
         if (++index % every)
             continue;
         const QJsonObject e = v.toObject();
+        if (!onlyFont.isEmpty() && !e.value(u"font"_qs).toString().contains(onlyFont))
+            continue;
         const QString pageName = e.value(u"picture"_qs).toString();
         if (!pages.contains(pageName))
             pages.insert(pageName, QImage(dir + u'/' + pageName));

@@ -168,7 +168,8 @@ def main():
 
 def write_samples(out, manifest, folder):
     """A few blocks as the test pictures: each font, with and without options, one at 150%,
-    one question the bank lacks."""
+    one question the bank lacks, and UMing's smallest size, which the browser draws without
+    anti-aliasing."""
     folder.mkdir(parents=True, exist_ok=True)
     wanted = {
         "in-bank-wqy-options.png": lambda e: e["row"] >= 0 and e["font"] == FONTS[0]
@@ -177,6 +178,8 @@ def write_samples(out, manifest, folder):
         and not e["options"] and e["scale"] == 1.0,
         "in-bank-uming-150.png": lambda e: e["row"] >= 0 and e["font"] == FONTS[2]
         and e["scale"] == 1.5,
+        "in-bank-uming-14.png": lambda e: e["row"] >= 0 and e["font"] == FONTS[2]
+        and e["px"] == 14 and e["scale"] == 1.0 and not e["options"],
         "not-in-bank.png": lambda e: e["row"] < 0 and e["scale"] == 1.0 and not e["options"],
     }
     listing = []

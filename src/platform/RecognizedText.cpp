@@ -67,6 +67,46 @@ QString repairScores(QString text)
     return text;
 }
 
+// The question's number 7 read as 了 ("了、【单选题】"): 了 never opens a sentence, and the lookup
+// drops only a number it sees as one.
+QString repairNumber(const QString &firstLine)
+{
+    static const QRegularExpression seven(QStringLiteral("^了(?=\\s*[、.．])"));
+    return QString(firstLine).replace(seven, QStringLiteral("7"));
+}
+
+// The page's label of the question's kind, "【单选题】" after the number, with one of its
+// characters misread ("【单选盟】", "【判断愿】", "【多选题"): the lookup drops the labels it
+// knows, and a misread one would stay in the question's words, which then match nothing. Three
+// characters between the brackets that agree with one label in two places are that label; a
+// first character that could be 单 or 多 gives the kind both are, 选择题.
+QString repairTypeLabel(const QString &firstLine)
+{
+    static const QRegularExpression label(
+        QStringLiteral("^((?:\\d{1,3}\\s*[、.．,，]\\s*)?)[【\\[［]\\s*([^\\s【】\\[\\]［］]{3})"
+                       "\\s*[】\\]］]*\\s*"));
+    const QRegularExpressionMatch m = label.match(firstLine);
+    if (!m.hasMatch())
+        return firstLine;
+    const QString read = m.captured(2);
+    static const QStringList known = {QStringLiteral("单选题"), QStringLiteral("多选题"),
+                                      QStringLiteral("判断题")};
+    QStringList agreeing;
+    for (const QString &k : known) {
+        int same = 0;
+        for (int i = 0; i < 3; ++i)
+            same += read[i] == k[i];
+        if (same == 3)
+            return firstLine;
+        if (same == 2)
+            agreeing << k;
+    }
+    if (agreeing.isEmpty())
+        return firstLine;
+    const QString kind = agreeing.size() == 1 ? agreeing.front() : QStringLiteral("选择题");
+    return m.captured(1) + u'【' + kind + u'】' + firstLine.mid(m.capturedEnd());
+}
+
 // Option lines. Letters read as letters are written "A."; a letter is taken for an option's only
 // when the letter lines around it run on in order (A, B, C ...; a long option's wrapped lines
 // may stand between). A line squeezed between two such options whose letter was misread
@@ -93,6 +133,7 @@ void repairOptionLetters(QStringList &lines)
 
     static const QRegularExpression withMark(QStringLiteral("^\\S{1,2}?[.．。、，,:：]+\\s*"));
     static const QRegularExpression oneCharacter(QStringLiteral("^\\S"));
+    static const QRegularExpression aAsSign(QStringLiteral("^[84&]\\s*(?=[\\x{4E00}-\\x{9FFF}])"));
     for (qsizetype i = 1; i + 1 < n; ++i) {
         if (!letters[i].isNull())
             continue;
@@ -100,6 +141,9 @@ void repairOptionLetters(QStringList &lines)
         const QRegularExpression *misread = &withMark;
         if (!hasA && letters[i + 1] == u'B' && (option[i + 1] || i + 2 == n)) {
             wanted = u'A';
+            // "A." read as one sign that is no Chinese character: "8完善评价标准", "&正确".
+            if (!withMark.match(lines[i]).hasMatch() && aAsSign.match(lines[i]).hasMatch())
+                misread = &aAsSign;
         } else if (!letters[i - 1].isNull() && !letters[i + 1].isNull() &&
                    letters[i + 1].unicode() == letters[i - 1].unicode() + 2) {
             wanted = QChar(letters[i - 1].unicode() + 1);
@@ -129,16 +173,26 @@ void repairOptionLetters(QStringList &lines)
     }
 }
 
+// The dash between two figures ("GB/T 1.1—2020") read as the character 一, which would stay
+// in the question's words where the dash drops out.
+QString repairDashes(QString text)
+{
+    static const QRegularExpression dash(QStringLiteral("(?<=[0-9])一(?=[0-9])"));
+    return text.replace(dash, QStringLiteral("—"));
+}
+
 } // namespace
 
 QString RecognizedText::tidy(const QString &raw)
 {
     QStringList lines;
-    for (const QString &line : repairScores(raw).split(u'\n')) {
+    for (const QString &line : repairDashes(repairScores(raw)).split(u'\n')) {
         const QString tidied = tidyLine(line);
         if (!tidied.isEmpty())
             lines << tidied;
     }
+    if (!lines.isEmpty())
+        lines.front() = repairTypeLabel(repairNumber(lines.front()));
     repairOptionLetters(lines);
     return lines.join(u'\n');
 }

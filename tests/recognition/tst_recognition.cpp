@@ -25,6 +25,19 @@ QImage barsPicture(int barHeight, QColor paper, QColor ink)
     return picture;
 }
 
+// Slanted strokes, like the parts of characters that show whether the text was anti-aliased.
+QImage strokesPicture(bool antialiased, QColor paper, QColor ink)
+{
+    QImage picture(200, 60, QImage::Format_RGB32);
+    picture.fill(paper);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing, antialiased);
+    painter.setPen(QPen(ink, 1.5));
+    for (int x = 10; x < 180; x += 12)
+        painter.drawLine(x, 10, x + 9, 50);
+    return picture;
+}
+
 class EnvironmentVariable {
 public:
     EnvironmentVariable(const char *name, const QByteArray &value)
@@ -55,6 +68,8 @@ private slots:
     void smallTextIsEnlarged();
     void preparedPictureIsBlackTextOnWhite_data();
     void preparedPictureIsBlackTextOnWhite();
+    void bitmapTextIsTold_data();
+    void bitmapTextIsTold();
     void tidy_data();
     void tidy();
     void missingModelIsAClearErrorOnFirstRead();
@@ -107,6 +122,32 @@ void TestRecognition::preparedPictureIsBlackTextOnWhite()
              qPrintable(QStringLiteral("%1 %2").arg(inkGrey).arg(paperGrey)));
 }
 
+void TestRecognition::bitmapTextIsTold_data()
+{
+    QTest::addColumn<QImage>("picture");
+    QTest::addColumn<bool>("bitmap");
+    QTest::newRow("anti-aliased strokes") << strokesPicture(true, Qt::white, Qt::black) << false;
+    QTest::newRow("anti-aliased grey on a tinted page")
+        << strokesPicture(true, QColor(0xFF, 0xF8, 0xE0), QColor(0x33, 0x33, 0x33)) << false;
+    QTest::newRow("strokes without anti-aliasing")
+        << strokesPicture(false, Qt::white, Qt::black) << true;
+    QTest::newRow("grey on a tinted page without anti-aliasing")
+        << strokesPicture(false, QColor(0xFF, 0xF8, 0xE0), QColor(0x33, 0x33, 0x33)) << true;
+    QTest::newRow("upright bars") << barsPicture(10, Qt::white, Qt::black) << true;
+    QImage blank(50, 20, QImage::Format_RGB32);
+    blank.fill(Qt::white);
+    QTest::newRow("blank") << blank << false;
+}
+
+void TestRecognition::bitmapTextIsTold()
+{
+    QFETCH(QImage, picture);
+    QFETCH(bool, bitmap);
+    QCOMPARE(PicturePreparation::drawnWithoutAntialiasing(
+                 picture.convertToFormat(QImage::Format_Grayscale8)),
+             bitmap);
+}
+
 void TestRecognition::tidy_data()
 {
     QTest::addColumn<QString>("raw");
@@ -133,6 +174,14 @@ void TestRecognition::tidy_data()
         << u"题干\nA.宪法宣誓\nB.述职\nC.体检\nD.公示"_qs;
     QTest::newRow("A read as something else, before B")
         << u"题干\n上，等级\nB，分类"_qs << u"题干\nA.等级\nB.分类"_qs;
+    QTest::newRow("A read as a sign, before B")
+        << u"题干\n8完善评价标准\nB.创新评价机制\nC.取消全部职称"_qs
+        << u"题干\nA.完善评价标准\nB.创新评价机制\nC.取消全部职称"_qs;
+    QTest::newRow("A read as an ampersand")
+        << u"题干\n&正确\nB，错误"_qs << u"题干\nA.正确\nB.错误"_qs;
+    QTest::newRow("a figure opening a wrapped option stays")
+        << u"题干\nA.每天工作不超过\n8小时\nB.不限"_qs
+        << u"题干\nA.每天工作不超过\n8小时\nB.不限"_qs;
     QTest::newRow("letters out of order are not options")
         << u"题干\nb，第一行\nD，第二行"_qs << u"题干\nb，第一行\nD，第二行"_qs;
     QTest::newRow("the question line is never an option")
@@ -140,6 +189,29 @@ void TestRecognition::tidy_data()
     QTest::newRow("score brackets read as other brackets")
         << u"保密制度。【2分)\n下一题。《 2.5 分〉"_qs
         << u"保密制度。（2分）\n下一题。（2.5分）"_qs;
+    QTest::newRow("question number 7 read as 了") << u"了、【单选题】SWOT分析法中的“W”指的是"_qs
+                                                  << u"7、【单选题】SWOT分析法中的“W”指的是"_qs;
+    QTest::newRow("了 elsewhere stays") << u"了解、掌握\n了、"_qs << u"了解、掌握\n了、"_qs;
+    QTest::newRow("type label with a misread character")
+        << u"33、【单选盟】数据安全法规定"_qs << u"33、【单选题】数据安全法规定"_qs;
+    QTest::newRow("type label misread, closing bracket lost")
+        << u"23、【单选盟标准化法规定"_qs << u"23、【单选题】标准化法规定"_qs;
+    QTest::newRow("type label with its first character misread")
+        << u"1、【齐断题】任何组织"_qs << u"1、【判断题】任何组织"_qs;
+    QTest::newRow("single or multiple choice undecided")
+        << u"11、[洛选题】我国提出"_qs << u"11、【选择题】我国提出"_qs;
+    QTest::newRow("a label read right stays as read")
+        << u"3、【多选题]】下列属于"_qs << u"3、【多选题]】下列属于"_qs;
+    QTest::newRow("other bracketed words are no label")
+        << u"5、【填空题】空白\n选择题"_qs << u"5、【填空题】空白\n选择题"_qs;
+    QTest::newRow("a three-character heading like no label")
+        << u"8、【注意点】细则"_qs << u"8、【注意点】细则"_qs;
+    QTest::newRow("a label only on the first line")
+        << u"题干\n【单选盟】"_qs << u"题干\n【单选盟】"_qs;
+    QTest::newRow("a dash between figures read as 一")
+        << u"本题依据GB/T 1.1一2020。"_qs << u"本题依据GB/T 1.1—2020。"_qs;
+    QTest::newRow("一 beside one figure only stays")
+        << u"第1一个方面\n一2一"_qs << u"第1一个方面\n一2一"_qs;
     QTest::newRow("score broken over two lines, bracket lost")
         << u"避免伏案工作。2\n分)"_qs << u"避免伏案工作。（2分）"_qs;
 }
@@ -188,6 +260,9 @@ void TestRecognition::readsPicturesOfPages_data()
     QTest::newRow("Noto Sans 16 px")
         << u"in-bank-noto-stem.png"_qs
         << u"涉密计算机可以在确保安全的情况下临时接入互联网查阅资料"_qs;
+    // Drawn from the face's bitmaps, without anti-aliasing; read "存情过…" before it was smoothed.
+    QTest::newRow("AR PL UMing 14 px, bitmap text")
+        << u"in-bank-uming-14.png"_qs << u"12.存储过机密级信息的移动存储介质"_qs;
     QTest::newRow("AR PL UMing 17 px at 150%")
         << u"in-bank-uming-150.png"_qs << u"使用普通手机在涉密场所拍照属于违反保密规定的行为"_qs;
 }
