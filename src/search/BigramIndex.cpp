@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <functional>
 #include <limits>
-#include <stdexcept>
 
 namespace {
 
@@ -127,71 +126,31 @@ BigramIndex::BigramIndex(PackedTexts texts)
 {
 }
 
-struct BigramIndex::Counter::State {
+BigramIndex::BigramIndex(std::shared_ptr<const IndexTexts> texts) : m_texts(std::move(texts))
+{
+    const qsizetype rowCount = m_texts->size();
     PairTable table;
     std::vector<quint32> keys;
     std::vector<std::size_t> homes;
-    qsizetype rows = 0;
-};
+    QString scratch;
 
-BigramIndex::Counter::Counter() : m_state(std::make_unique<State>()) {}
-BigramIndex::Counter::~Counter() = default;
-BigramIndex::Counter::Counter(Counter &&) noexcept = default;
-BigramIndex::Counter &BigramIndex::Counter::operator=(Counter &&) noexcept = default;
-
-qsizetype BigramIndex::Counter::rows() const
-{
-    return m_state->rows;
-}
-
-// Pass 1: how many rows hold each pair, and the bytes of its coded list. The slots of a row's
-// pairs are prefetched first: the table is far larger than the cache, and the misses then
-// overlap.
-void BigramIndex::Counter::add(QStringView text)
-{
-    State &st = *m_state;
-    const quint32 row = quint32(st.rows++);
-    st.table.reserveFor(std::size_t(text.size()) + 1);
-    rowPairs(text, st.table, st.keys, st.homes);
-    for (std::size_t i = 0; i < st.keys.size(); ++i) {
-        PairTable::Slot &s = st.table.slot(st.keys[i], st.homes[i]);
-        if (s.lastRow != row) {
-            const quint32 gap = s.value == 0 ? row : row - s.lastRow - 1;
-            s.bytes += codedSize(gap);
-            s.lastRow = row;
-            ++s.value;
+    // Pass 1: how many rows hold each pair, and the bytes of its coded list. The slots of a
+    // row's pairs are prefetched first: the table is far larger than the cache, and the misses
+    // then overlap.
+    for (qsizetype row = 0; row < rowCount; ++row) {
+        const QStringView text = m_texts->text(row, scratch);
+        table.reserveFor(std::size_t(text.size()) + 1);
+        rowPairs(text, table, keys, homes);
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            PairTable::Slot &s = table.slot(keys[i], homes[i]);
+            if (s.lastRow != quint32(row)) {
+                const quint32 gap = s.value == 0 ? quint32(row) : quint32(row) - s.lastRow - 1;
+                s.bytes += codedSize(gap);
+                s.lastRow = quint32(row);
+                ++s.value;
+            }
         }
     }
-}
-
-namespace {
-
-BigramIndex::Counter countAll(const IndexTexts &texts)
-{
-    BigramIndex::Counter counter;
-    QString scratch;
-    for (qsizetype row = 0; row < texts.size(); ++row)
-        counter.add(texts.text(row, scratch));
-    return counter;
-}
-
-} // namespace
-
-BigramIndex::BigramIndex(std::shared_ptr<const IndexTexts> texts)
-    : BigramIndex(texts, countAll(*texts))
-{
-}
-
-BigramIndex::BigramIndex(std::shared_ptr<const IndexTexts> texts, Counter counted)
-    : m_texts(std::move(texts))
-{
-    const qsizetype rowCount = m_texts->size();
-    if (counted.rows() != rowCount)
-        throw std::logic_error("BigramIndex: the texts are not the ones counted");
-    PairTable &table = counted.m_state->table;
-    std::vector<quint32> &keys = counted.m_state->keys;
-    std::vector<std::size_t> &homes = counted.m_state->homes;
-    QString scratch;
 
     // Keys in order, each with where its rows, blocks and bytes start; each slot then holds the
     // rows written to its list + 1, where the list's blocks start and where its next bytes go.
@@ -238,9 +197,6 @@ BigramIndex::BigramIndex(std::shared_ptr<const IndexTexts> texts, Counter counte
             PairTable::Slot &s = table.slot(keys[i], homes[i]);
             if (s.lastRow == quint32(row))
                 continue;
-            // A pair that was not counted would be written over another list.
-            if (s.value == 0)
-                throw std::logic_error("BigramIndex: the texts are not the ones counted");
             const quint32 n = s.value++ - 1;
             const std::size_t block = s.block + n / PostingList::kBlock;
             if (n % PostingList::kBlock == 0)

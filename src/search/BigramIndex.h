@@ -22,30 +22,9 @@
 // answer. A single unit c is found as the highest row under any pair that starts with c.
 class BigramIndex {
 public:
-    // Counts the pairs of the texts row by row, in order, so that the first of the two passes
-    // over them can run while the rows are still being read; the index is then built from the
-    // very same texts.
-    class Counter {
-    public:
-        Counter();
-        ~Counter();
-        Counter(Counter &&) noexcept;
-        Counter &operator=(Counter &&) noexcept;
-
-        void add(QStringView text);
-        qsizetype rows() const;
-
-    private:
-        friend class BigramIndex;
-        struct State;
-        std::unique_ptr<State> m_state;
-    };
-
     explicit BigramIndex(PackedTexts texts);
     // The texts may be shared with their other users; the index only reads them.
     explicit BigramIndex(std::shared_ptr<const IndexTexts> texts);
-    // `counted` must have counted exactly these texts, in order.
-    BigramIndex(std::shared_ptr<const IndexTexts> texts, Counter counted);
 
     qsizetype size() const { return m_texts->size(); }
     qsizetype maxLength() const { return m_texts->maxLength(); }

@@ -150,12 +150,6 @@ LooseMatcher::LooseMatcher(std::shared_ptr<const IndexTexts> looseTexts)
 {
 }
 
-LooseMatcher::LooseMatcher(std::shared_ptr<const IndexTexts> looseTexts,
-                           BigramIndex::Counter counted)
-    : m_index(std::move(looseTexts), std::move(counted))
-{
-}
-
 LooseMatcher::Match LooseMatcher::findLast(QStringView fragment) const
 {
     // A loose fragment longer than every question matches none; the similarity pass allows two

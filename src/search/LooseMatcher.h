@@ -44,8 +44,6 @@ public:
     static constexpr qsizetype kMinimumSimilarWhole = 6;
 
     explicit LooseMatcher(std::shared_ptr<const IndexTexts> looseTexts);
-    // With the pairs of the loose texts already counted (see BigramIndex::Counter).
-    LooseMatcher(std::shared_ptr<const IndexTexts> looseTexts, BigramIndex::Counter counted);
 
     // The fragment as the lookup takes it from the input box.
     Match findLast(QStringView fragment) const;

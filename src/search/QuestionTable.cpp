@@ -32,14 +32,11 @@ void QuestionTable::Builder::append(QStringView subject, QStringView text, QStri
     m_textForms.push_back(form);
     m_texts.append(form == Patched ? QStringView(patch) : form == Whole ? text : QStringView());
     m_folded.append(folded);
-    const QString loose = looseText(text);
-    m_loose.append(folded, loose);
-    m_counting.add(folded, loose);
+    m_loose.append(folded, looseText(text));
 }
 
 QuestionTable QuestionTable::Builder::build()
 {
-    auto [foldedPairs, loosePairs] = m_counting.finish();
     QuestionTable table;
     for (PackedTexts *t : {&m_texts, &m_options, &m_folded})
         t->shrinkToFit();
@@ -54,19 +51,19 @@ QuestionTable QuestionTable::Builder::build()
     table.m_answers = std::move(m_answers);
     table.m_textForms = std::move(m_textForms);
     table.m_textForms.shrink_to_fit();
-    // The pairs were counted while the rows were read; the two indexes are now written, the
-    // loose one on a second core. Both only read the folded texts.
+    // The two indexes only read the folded texts, so the loose one is built on a second core
+    // meanwhile.
     std::exception_ptr looseFailure;
     std::thread loose([&] {
         try {
-            table.m_loose = std::make_unique<LooseMatcher>(
-                std::make_shared<LooseTexts>(std::move(m_loose)), std::move(loosePairs));
+            table.m_loose =
+                std::make_unique<LooseMatcher>(std::make_shared<LooseTexts>(std::move(m_loose)));
         } catch (...) {
             looseFailure = std::current_exception();
         }
     });
     try {
-        table.m_index = std::make_unique<BigramIndex>(folded, std::move(foldedPairs));
+        table.m_index = std::make_unique<BigramIndex>(folded);
     } catch (...) {
         loose.join();
         throw;

@@ -5,7 +5,6 @@
 #include "search/LooseMatcher.h"
 #include "search/LooseTexts.h"
 #include "search/PackedTexts.h"
-#include "search/PairCountingThread.h"
 #include "search/Question.h"
 
 #include <memory>
@@ -26,7 +25,6 @@ public:
         PackedTexts m_texts, m_options, m_folded;
         LooseTexts m_loose; // for the tolerant passes
         std::vector<quint8> m_textForms;
-        PairCountingThread m_counting;
     };
 
     static QuestionTable fromRows(const QList<Question> &rows);

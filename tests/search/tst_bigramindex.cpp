@@ -207,18 +207,16 @@ private slots:
         QCOMPARE(empty.findLast(u"a"), qsizetype(-1));
     }
 
-    // A table's pairs are counted on a second thread while its rows arrive, in batches; the
-    // indexes written from those counts must answer exactly as reading every row does, for
-    // tables of less than a batch (counted without the thread), exactly one, and several.
-    void tableCountedWhileRowsArrive_data()
+    // Both indexes of a question table, the loose one over texts derived from the folded ones,
+    // must answer exactly as reading every row does.
+    void tableIndexesAnswerAsAScan_data()
     {
         QTest::addColumn<int>("rows");
-        QTest::newRow("less than a batch") << 4095;
-        QTest::newRow("one batch") << 4096;
-        QTest::newRow("three batches and a row") << 3 * 4096 + 1;
+        QTest::newRow("small") << 300;
+        QTest::newRow("large") << 12289;
     }
 
-    void tableCountedWhileRowsArrive()
+    void tableIndexesAnswerAsAScan()
     {
         QFETCH(int, rows);
         QRandomGenerator random{quint32(rows)};
@@ -248,22 +246,6 @@ private slots:
             if (!looseForm.isEmpty())
                 QCOMPARE(loose.findLast(looseForm), loose.findLastByScan(looseForm));
         }
-    }
-
-    // Counts of other texts would write one pair's rows over another's list.
-    void countsOfOtherTextsAreRefused()
-    {
-        BigramIndex::Counter fewer;
-        fewer.add(u"ab");
-        QVERIFY_THROWS_EXCEPTION(
-            std::logic_error,
-            BigramIndex(std::make_shared<const PackedTexts>(pack({"ab", "cd"})), std::move(fewer)));
-        BigramIndex::Counter other;
-        other.add(u"ab");
-        other.add(u"ab");
-        QVERIFY_THROWS_EXCEPTION(
-            std::logic_error,
-            BigramIndex(std::make_shared<const PackedTexts>(pack({"ab", "cd"})), std::move(other)));
     }
 };
 
