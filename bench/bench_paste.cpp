@@ -11,6 +11,7 @@
 #include "ProcessMemory.h"
 
 #include "app/Application.h"
+#include "platform/LargeAllocations.h"
 #include "ui/common/ErrorGuard.h"
 #include "ui/main/MemoBox.h"
 #include "ui/main/TForm1.h"
@@ -183,6 +184,8 @@ bool runChild(const QString &program, int kind, qint64 bytes, Figures *figures)
 
 int main(int argc, char **argv)
 {
+    // As the program does, so that the figures are the program's.
+    keepLargeAllocationsMapped();
     qputenv("QT_QPA_PLATFORM",
             qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication qt(argc, argv);

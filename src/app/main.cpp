@@ -1,5 +1,6 @@
 #include "app/Application.h"
 #include "app/Fonts.h"
+#include "platform/LargeAllocations.h"
 #include "platform/WebEngineSandbox.h"
 #include "ui/common/AppTitle.h"
 
@@ -7,6 +8,8 @@
 
 int main(int argc, char *argv[])
 {
+    // Before the first long text: a long paste must not copy the input box's buffer as it grows.
+    keepLargeAllocationsMapped();
     // The banner's web engine: both settings only take effect before the application exists.
     allowWebEngineAsRoot();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
