@@ -7,6 +7,7 @@
 // its peak memory is its own and no run inherits the heap of an earlier one.
 #include "ProcessMemory.h"
 #include "data/BankConnection.h"
+#include "platform/LargeAllocations.h"
 #include "search/QuestionTable.h"
 
 #include <QCoreApplication>
@@ -33,6 +34,8 @@ double mib(qint64 bytes)
 
 int connectOnce(const QString &path)
 {
+    // As the program does at start, so that the figures are the program's.
+    keepLargeAllocationsMapped();
     const qint64 before = residentBytes();
     QElapsedTimer timer;
     timer.start();
