@@ -81,9 +81,7 @@ QImage smoothed(const QImage &grey)
     return down;
 }
 
-} // namespace
-
-bool PicturePreparation::drawnWithoutAntialiasing(const QImage &grey)
+std::array<qint64, 256> greyHistogram(const QImage &grey)
 {
     std::array<qint64, 256> histogram{};
     for (int y = 0; y < grey.height(); ++y) {
@@ -91,6 +89,14 @@ bool PicturePreparation::drawnWithoutAntialiasing(const QImage &grey)
         for (int x = 0; x < grey.width(); ++x)
             ++histogram[row[x]];
     }
+    return histogram;
+}
+
+} // namespace
+
+bool PicturePreparation::drawnWithoutAntialiasing(const QImage &grey)
+{
+    const std::array<qint64, 256> histogram = greyHistogram(grey);
     // The commonest grey on either side of the threshold is the paper's and the ink's; a sixth
     // of the way between them still counts as either (a page's slightly uneven colours).
     const int cut = std::clamp(threshold(grey), 1, 255);
@@ -109,12 +115,7 @@ bool PicturePreparation::drawnWithoutAntialiasing(const QImage &grey)
 
 int PicturePreparation::threshold(const QImage &grey)
 {
-    std::array<qint64, 256> histogram{};
-    for (int y = 0; y < grey.height(); ++y) {
-        const uchar *row = grey.constScanLine(y);
-        for (int x = 0; x < grey.width(); ++x)
-            ++histogram[row[x]];
-    }
+    const std::array<qint64, 256> histogram = greyHistogram(grey);
     const qint64 total = qint64(grey.width()) * grey.height();
     double sumAll = 0;
     for (int i = 0; i < 256; ++i)
