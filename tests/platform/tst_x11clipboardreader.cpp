@@ -4,6 +4,7 @@
 #include "platform/X11ClipboardReader.h"
 
 #include <QBuffer>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QSignalSpy>
@@ -29,24 +30,22 @@ public:
 
     bool start(const QByteArray &data, const QString &target)
     {
-        m_process.start(QStringLiteral("xclip"),
-                        {QStringLiteral("-quiet"), QStringLiteral("-selection"),
-                         QStringLiteral("clipboard"), QStringLiteral("-t"), target});
-        if (!m_process.waitForStarted())
-            return false;
-        m_process.write(data);
-        m_process.closeWriteChannel();
-        // Owned once another client sees the target offered.
-        for (int i = 0; i < 100; ++i) {
-            QProcess ask;
-            ask.start(QStringLiteral("xclip"), {QStringLiteral("-o"), QStringLiteral("-selection"),
-                                                QStringLiteral("clipboard"), QStringLiteral("-t"),
-                                                QStringLiteral("TARGETS")});
-            if (ask.waitForFinished(2000) &&
-                ask.readAllStandardOutput().contains(target.toLatin1()))
+        // An xclip that cannot take the selection at once (the X server busy with another
+        // test's clients) gives up and exits: such an owner is started again.
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            end();
+            m_process.start(QStringLiteral("xclip"),
+                            {QStringLiteral("-quiet"), QStringLiteral("-selection"),
+                             QStringLiteral("clipboard"), QStringLiteral("-t"), target});
+            if (!m_process.waitForStarted())
+                continue;
+            m_process.write(data);
+            m_process.closeWriteChannel();
+            if (owned(target))
                 return true;
-            QTest::qWait(50);
         }
+        qWarning("xclip did not take the clipboard: %s",
+                 m_process.readAllStandardError().constData());
         return false;
     }
     // The owner keeps the selection but answers nobody, like a program that hangs.
@@ -62,6 +61,24 @@ public:
     }
 
 private:
+    // Owned once another client sees the target offered.
+    bool owned(const QString &target)
+    {
+        QElapsedTimer waited;
+        waited.start();
+        while (waited.elapsed() < 20000 && m_process.state() == QProcess::Running) {
+            QProcess ask;
+            ask.start(QStringLiteral("xclip"), {QStringLiteral("-o"), QStringLiteral("-selection"),
+                                                QStringLiteral("clipboard"), QStringLiteral("-t"),
+                                                QStringLiteral("TARGETS")});
+            if (ask.waitForFinished(5000) &&
+                ask.readAllStandardOutput().contains(target.toLatin1()))
+                return true;
+            QTest::qWait(50);
+        }
+        return false;
+    }
+
     QProcess m_process;
 };
 
