@@ -7,7 +7,6 @@
 #include "jet/JetDatabase.h"
 #include "jet/JetText.h"
 
-#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -18,19 +17,6 @@
 #endif
 
 namespace {
-
-// Bytes of mapped files resident in this process, -1 when unknown.
-qint64 residentFileBytes()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("RssFile:"))
-            return line.mid(8).trimmed().split(' ').first().toLongLong() * 1024;
-    }
-    return -1;
-}
 
 // mdb-export's CSV: first line the column names, "" inside quotes, line breaks inside values.
 QList<QStringList> parseCsv(const QString &csv)
@@ -256,45 +242,6 @@ private slots:
         QCOMPARE(rows[1][4].text, options);
         QVERIFY(!rows[1][1].isNull);
         QVERIFY(rows[1][1].text.isEmpty());
-    }
-
-    // A walk over a large file must not keep the whole file resident: a bank of a million
-    // questions would otherwise hold its file and the rows built from it at once. The rows,
-    // memos among them, must come back whole although their pages were given back.
-    void walkGivesFilePagesBack()
-    {
-#ifdef Q_OS_LINUX
-        QVector<BankRecord> written;
-        for (int i = 0; i < 40000; ++i)
-            written << WrittenBank::row(
-                "科目", QStringLiteral("第%1题").arg(i) + QString(300, u'题'),
-                i % 100 == 0 ? QString(3000, u'选') : QStringLiteral("甲;乙"), "A");
-        QTemporaryDir dir;
-        const QString file = dir.filePath("bank.slg");
-        QVERIFY(WrittenBank::write(file, written));
-        const qint64 fileSize = QFileInfo(file).size();
-        const auto db = JetDatabase::open(file);
-        const qint64 before = residentFileBytes();
-        QVERIFY(before >= 0);
-        qint64 most = before;
-        int visited = 0;
-        bool rowsIntact = true;
-        db->forEachRow("问题", [&](const JetRow &row) {
-            const BankRecord &expected = written[visited];
-            rowsIntact = rowsIntact && row[3].text == expected.text &&
-                         row[4].text == expected.options.value_or(QString());
-            if (++visited % 1000 == 0)
-                most = qMax(most, residentFileBytes());
-        });
-        QCOMPARE(visited, written.size());
-        QVERIFY(rowsIntact);
-        QVERIFY2(most - before < fileSize / 3,
-                 qPrintable(QStringLiteral("%1 of the file's %2 bytes stayed resident")
-                                .arg(most - before)
-                                .arg(fileSize)));
-#else
-        QSKIP("needs /proc/self/status");
-#endif
     }
 
     // A memo whose long-value rows are gone must fail the read, naming what is lost, rather
