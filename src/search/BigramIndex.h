@@ -2,8 +2,8 @@
 
 #include "search/IndexTexts.h"
 #include "search/PackedTexts.h"
-#include "search/PostingCursor.h"
-#include "search/PostingList.h"
+#include "search/PairLists.h"
+#include "search/PairRows.h"
 
 #include <QStringView>
 
@@ -25,6 +25,15 @@ public:
     explicit BigramIndex(PackedTexts texts);
     // The texts may be shared with their other users; the index only reads them.
     explicit BigramIndex(std::shared_ptr<const IndexTexts> texts);
+    // An index of texts that hold nearly every pair another index's texts hold (the loose forms
+    // of the folded texts: dropping blanks and punctuation keeps every other pair): a row is
+    // listed under the other index's lists, except the rows in `replacedRows`, and under
+    // `extra`, which must list every pair a row holds beyond those (all pairs of a replaced
+    // row). `replacedPairs` counts, for each key, the replaced rows that `shared` lists there,
+    // sorted by key, so that a list's size stays exact.
+    BigramIndex(std::shared_ptr<const IndexTexts> texts, std::shared_ptr<const PairLists> shared,
+                PairLists extra, const std::vector<quint32> &replacedRows,
+                std::vector<std::pair<quint32, quint32>> replacedPairs);
 
     qsizetype size() const { return m_texts->size(); }
     qsizetype maxLength() const { return m_texts->maxLength(); }
@@ -48,14 +57,16 @@ public:
     // The same answer by reading every row from the last one back; the reference for tests.
     qsizetype findLastByScan(QStringView fragment, Anchor anchor = Anchor::Anywhere) const;
 
+    // What this index holds beyond the lists it shares.
     std::size_t bytes() const;
+    // Its lists, for an index built on top of this one.
+    std::shared_ptr<const PairLists> lists() const { return m_lists; }
 
     // The rows, ascending, whose text holds the pair (first, second); empty when none does.
-    PostingList rowsWithPair(char16_t first, char16_t second) const;
+    PairRows rowsWithPair(char16_t first, char16_t second) const;
 
 private:
-    bool postings(quint32 key, PostingList *out) const;
-    PostingList listAt(std::size_t at) const;
+    bool postings(quint32 key, PairRows *out) const;
     // Calls visit for each row holding the fragment, below `before`, last first, until it
     // returns false; false when it did.
     bool walkRowsDown(QStringView fragment, qsizetype before, Anchor anchor,
@@ -65,10 +76,9 @@ private:
     bool confirms(qsizetype row, QStringView fragment, Anchor anchor, QString &scratch) const;
 
     std::shared_ptr<const IndexTexts> m_texts;
-    std::vector<quint32> m_keys;       // sorted pair keys, first unit in the high half
-    std::vector<quint32> m_listStart;  // m_keys.size() + 1: rows before each key's list
-    std::vector<quint32> m_firstBlock; // m_keys.size() + 1: the first block of each list
-    std::vector<quint32> m_blockLast;  // per block: its last row
-    std::vector<quint32> m_blockStart; // per block: where its bytes start in m_bytes
-    std::vector<quint8> m_bytes;       // the lists' row gaps, coded (see PostingList)
+    std::shared_ptr<const PairLists> m_lists;
+    // For an index on top of another: its lists, and the rows that are not taken from them.
+    std::shared_ptr<const PairLists> m_shared;
+    std::vector<bool> m_replaced;                             // empty when no row is
+    std::vector<std::pair<quint32, quint32>> m_replacedPairs; // key, replaced rows listed there
 };

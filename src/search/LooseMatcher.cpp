@@ -2,6 +2,7 @@
 
 #include "search/Lookalikes.h"
 #include "search/LooseText.h"
+#include "search/PairRowsCursor.h"
 
 #include <algorithm>
 #include <vector>
@@ -19,9 +20,9 @@ constexpr std::size_t kMostCandidates = 500;
 bool addRowsWithAllPairs(const BigramIndex &index, QStringView piece, std::vector<quint32> &out)
 {
     const char16_t *u = piece.utf16();
-    std::vector<PostingList> lists;
+    std::vector<PairRows> lists;
     for (qsizetype i = 0; i + 1 < piece.size(); ++i) {
-        const PostingList rows = index.rowsWithPair(u[i], u[i + 1]);
+        const PairRows rows = index.rowsWithPair(u[i], u[i + 1]);
         if (rows.empty())
             return true; // no row holds this pair, nor the piece
         lists.push_back(rows);
@@ -32,7 +33,7 @@ bool addRowsWithAllPairs(const BigramIndex &index, QStringView piece, std::vecto
         return false;
     std::vector<quint32> rarest;
     lists.front().decodeAll(rarest);
-    std::vector<PostingCursor> others;
+    std::vector<PairRowsCursor> others;
     for (std::size_t j = 1; j < lists.size(); ++j)
         others.emplace_back(lists[j]);
     for (const quint32 row : rarest) {
@@ -147,6 +148,14 @@ Allowance allowanceFor(qsizetype n)
 
 LooseMatcher::LooseMatcher(std::shared_ptr<const IndexTexts> looseTexts)
     : m_index(std::move(looseTexts))
+{
+}
+
+LooseMatcher::LooseMatcher(std::shared_ptr<const LooseTexts> looseTexts,
+                           std::shared_ptr<const PairLists> foldedPairs,
+                           PairLists pairsBeyondFolded)
+    : m_index(looseTexts, std::move(foldedPairs), std::move(pairsBeyondFolded),
+              looseTexts->storedRows(), looseTexts->storedRowsInFoldedPairs())
 {
 }
 

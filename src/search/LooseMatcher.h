@@ -2,6 +2,7 @@
 
 #include "search/BigramIndex.h"
 #include "search/IndexTexts.h"
+#include "search/LooseTexts.h"
 
 #include <QString>
 #include <QStringView>
@@ -44,6 +45,10 @@ public:
     static constexpr qsizetype kMinimumSimilarWhole = 6;
 
     explicit LooseMatcher(std::shared_ptr<const IndexTexts> looseTexts);
+    // On top of the folded texts' pair lists, with the pairs the loose forms hold beyond them
+    // (LooseTexts::pairsBeyondFolded, which may be built meanwhile on another thread).
+    LooseMatcher(std::shared_ptr<const LooseTexts> looseTexts,
+                 std::shared_ptr<const PairLists> foldedPairs, PairLists pairsBeyondFolded);
 
     // The fragment as the lookup takes it from the input box.
     Match findLast(QStringView fragment) const;

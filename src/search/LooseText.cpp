@@ -173,24 +173,33 @@ QString looseText(QStringView text)
     return loose;
 }
 
-bool looseByDropping(QStringView text, QString &out)
+bool looseByDropping(QStringView text, QString &out, std::vector<qsizetype> *joins)
 {
     const auto &table = unitTable();
     out.resize(text.size());
     char16_t *o = reinterpret_cast<char16_t *>(out.data());
     qsizetype k = 0;
+    bool droppedSince = false;
+    if (joins)
+        joins->clear();
     for (const QChar c : text) {
         const char16_t u = c.unicode();
         const char16_t kept = table[u];
         if (kept == 0) {
             if (QChar::isSurrogate(u))
                 return false;
+            droppedSince = true;
         } else if (kept == u) {
+            if (joins && droppedSince && k > 0)
+                joins->push_back(k);
+            droppedSince = false;
             o[k++] = u;
         } else {
             return false;
         }
     }
+    if (joins && droppedSince && k > 0)
+        joins->push_back(k);
     out.truncate(k);
     return true;
 }

@@ -4,6 +4,10 @@
 #include <QString>
 #include <QStringView>
 
+#include <vector>
+
+#include <vector>
+
 // The loose form under which copied text still meets the bank's text: compatibility forms
 // folded (NFKC: full-width letters, digits and punctuation, U+3000 and U+00A0 become their plain
 // forms), letter case folded, then every blank, line break, punctuation mark, bracket, underscore
@@ -24,7 +28,10 @@ QString looseFragment(QStringView fragment, qsizetype stopAfter = -1);
 // unspecified, when a unit would be changed rather than kept or dropped (a capital, a surrogate).
 // For most folded question texts this is their loose form, but not for all (NFKC may change a
 // unit or a sequence), so a caller must compare with looseText once before relying on it.
-bool looseByDropping(QStringView text, QString &out);
+// With `joins`, also the places in `out` where dropped units stood after a kept one: before
+// out[k], or at out.size() when the text ends in them. Only there does `out` hold neighbours
+// that were not neighbours in `text`.
+bool looseByDropping(QStringView text, QString &out, std::vector<qsizetype> *joins = nullptr);
 
 // For each unit of looseText(text), the index in `text` of the character it comes from, so that
 // a place found in the loose form can be shown in the text as written. Each character is taken

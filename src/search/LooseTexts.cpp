@@ -7,7 +7,10 @@
 
 void LooseTexts::append(QStringView folded, QStringView loose)
 {
-    if (!looseByDropping(folded, m_check) || m_check != loose) {
+    // A folded text with a NUL is stored as well: its pairs with the NUL would share their key
+    // with the end pairs (unit, U+0000), and no list built on the folded ones could tell them
+    // apart. Bank files hold no NUL in text, so this costs nothing there.
+    if (!looseByDropping(folded, m_check) || m_check != loose || folded.contains(QChar(0))) {
         m_storedRows.push_back(quint32(m_rows));
         m_stored.append(loose);
     }
@@ -33,6 +36,82 @@ QStringView LooseTexts::text(qsizetype row, QString &scratch) const
     // Checked when the row was appended: dropping gives exactly its loose form.
     looseByDropping(m_folded->at(row), scratch);
     return scratch;
+}
+
+namespace {
+
+void addAllPairs(QStringView text, std::vector<quint32> &keys)
+{
+    for (qsizetype i = 0; i + 1 < text.size(); ++i)
+        keys.push_back(PairLists::key(text[i].unicode(), text[i + 1].unicode()));
+    if (!text.isEmpty())
+        keys.push_back(PairLists::key(text.back().unicode(), 0));
+}
+
+bool holdsPair(QStringView text, char16_t first, char16_t second)
+{
+    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] == first && text[i + 1] == second)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+void LooseTexts::pairsOfRow(qsizetype row, std::vector<quint32> &keys, QString &scratch,
+                            std::vector<qsizetype> &joins) const
+{
+    const auto it = std::lower_bound(m_storedRows.begin(), m_storedRows.end(), quint32(row));
+    if (it != m_storedRows.end() && *it == quint32(row)) {
+        addAllPairs(m_stored.at(it - m_storedRows.begin()), keys);
+        return;
+    }
+    const QStringView folded = m_folded->at(row);
+    looseByDropping(folded, scratch, &joins);
+    const qsizetype n = scratch.size();
+    for (const qsizetype k : joins) {
+        if (k == n) {
+            // The folded text ends in a dropped unit, so its end pair is another one.
+            keys.push_back(PairLists::key(scratch[n - 1].unicode(), 0));
+            continue;
+        }
+        const char16_t first = scratch[k - 1].unicode(), second = scratch[k].unicode();
+        // The folded lists already hold the row under a pair it also has as neighbours.
+        if (!holdsPair(folded, first, second))
+            keys.push_back(PairLists::key(first, second));
+    }
+}
+
+PairLists LooseTexts::pairsBeyondFolded() const
+{
+    if (!m_folded)
+        throw std::logic_error("LooseTexts: pairs asked for before the folded texts are attached");
+    QString scratch;
+    std::vector<qsizetype> joins;
+    return PairLists(m_rows, [&](qsizetype row, std::vector<quint32> &keys) {
+        pairsOfRow(row, keys, scratch, joins);
+    });
+}
+
+std::vector<std::pair<quint32, quint32>> LooseTexts::storedRowsInFoldedPairs() const
+{
+    std::vector<quint32> all, keys;
+    for (const quint32 row : m_storedRows) {
+        keys.clear();
+        addAllPairs(m_folded->at(row), keys);
+        std::sort(keys.begin(), keys.end());
+        keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+        all.insert(all.end(), keys.begin(), keys.end());
+    }
+    std::sort(all.begin(), all.end());
+    std::vector<std::pair<quint32, quint32>> counts;
+    for (const quint32 key : all) {
+        if (counts.empty() || counts.back().first != key)
+            counts.emplace_back(key, 0);
+        ++counts.back().second;
+    }
+    return counts;
 }
 
 std::size_t LooseTexts::bytes() const

@@ -2,6 +2,7 @@
 
 #include "search/IndexTexts.h"
 #include "search/PackedTexts.h"
+#include "search/PairLists.h"
 
 #include <memory>
 #include <vector>
@@ -23,6 +24,13 @@ public:
     std::size_t bytes() const override;
     // Rows whose loose form is stored, not derived.
     qsizetype storedCount() const { return m_stored.size(); }
+    const std::vector<quint32> &storedRows() const { return m_storedRows; }
+
+    // For a pair index on top of the folded texts' one: the pairs each loose form holds beyond
+    // its folded text's pairs (where dropping joined two units, and every pair of a stored
+    // form), and, sorted by key, how many stored rows the folded lists hold under each key.
+    PairLists pairsBeyondFolded() const;
+    std::vector<std::pair<quint32, quint32>> storedRowsInFoldedPairs() const;
 
 private:
     std::shared_ptr<const PackedTexts> m_folded;
@@ -31,4 +39,7 @@ private:
     qsizetype m_rows = 0;
     qsizetype m_maxLength = 0;
     QString m_check; // reused by append
+    // Keeps pairsBeyondFolded's scratch out of its loop.
+    void pairsOfRow(qsizetype row, std::vector<quint32> &keys, QString &scratch,
+                    std::vector<qsizetype> &joins) const;
 };

@@ -51,13 +51,14 @@ QuestionTable QuestionTable::Builder::build()
     table.m_answers = std::move(m_answers);
     table.m_textForms = std::move(m_textForms);
     table.m_textForms.shrink_to_fit();
-    // The two indexes only read the folded texts, so the loose one is built on a second core
-    // meanwhile.
+    // The loose index lists a row under the folded texts' lists and under the few pairs its
+    // loose form holds beyond them; those are collected on a second core meanwhile.
+    const auto loose = std::make_shared<const LooseTexts>(std::move(m_loose));
+    PairLists beyondFolded;
     std::exception_ptr looseFailure;
-    std::thread loose([&] {
+    std::thread looseBuild([&] {
         try {
-            table.m_loose =
-                std::make_unique<LooseMatcher>(std::make_shared<LooseTexts>(std::move(m_loose)));
+            beyondFolded = loose->pairsBeyondFolded();
         } catch (...) {
             looseFailure = std::current_exception();
         }
@@ -65,12 +66,14 @@ QuestionTable QuestionTable::Builder::build()
     try {
         table.m_index = std::make_unique<BigramIndex>(folded);
     } catch (...) {
-        loose.join();
+        looseBuild.join();
         throw;
     }
-    loose.join();
+    looseBuild.join();
     if (looseFailure)
         std::rethrow_exception(looseFailure);
+    table.m_loose =
+        std::make_unique<LooseMatcher>(loose, table.m_index->lists(), std::move(beyondFolded));
     return table;
 }
 

@@ -1,0 +1,211 @@
+#include "search/PairLists.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+constexpr quint32 kNoRow = std::numeric_limits<quint32>::max();
+
+// Open-addressing table from pair key to a number (a count, later a write position), used only
+// while building. Slots are small so that a table for millions of pairs stays mostly in the
+// cache; a value of 0 marks an empty slot, so stored values are kept at 1 or more.
+class PairTable {
+public:
+    struct Slot {
+        quint32 key;
+        quint32 value;
+        quint32 lastRow; // a row counts once however often it holds the pair
+        quint32 bytes;   // size of its coded list, later where the next row is written
+        quint32 block;   // the list's first block, for writing
+    };
+
+    PairTable() : m_slots(std::size_t(1) << 16, Slot{0, 0, kNoRow, 0, 0}), m_shift(64 - 16) {}
+
+    std::size_t home(quint32 key) const
+    {
+        return std::size_t((quint64(key) * 0x9E3779B97F4A7C15ull) >> m_shift);
+    }
+    void prefetch(std::size_t at) const { __builtin_prefetch(&m_slots[at]); }
+
+    // The slot of `key`, searched from its home slot; a new slot has value 0.
+    Slot &slot(quint32 key, std::size_t at)
+    {
+        const std::size_t mask = m_slots.size() - 1;
+        while (m_slots[at].value != 0 && m_slots[at].key != key)
+            at = (at + 1) & mask;
+        if (m_slots[at].value == 0) {
+            m_slots[at].key = key;
+            ++m_count;
+        }
+        return m_slots[at];
+    }
+    // Call before a batch of up to `batch` new keys, so that slots found stay valid.
+    void reserveFor(std::size_t batch)
+    {
+        while ((m_count + batch) * 2 > m_slots.size())
+            grow();
+    }
+
+    std::vector<Slot> &cells() { return m_slots; }
+
+private:
+    void grow()
+    {
+        std::vector<Slot> old = std::move(m_slots);
+        m_slots.assign(old.size() * 2, Slot{0, 0, kNoRow, 0, 0});
+        --m_shift;
+        const std::size_t mask = m_slots.size() - 1;
+        for (const Slot &s : old) {
+            if (s.value == 0)
+                continue;
+            std::size_t at = home(s.key);
+            while (m_slots[at].value != 0)
+                at = (at + 1) & mask;
+            m_slots[at] = s;
+        }
+    }
+
+    std::vector<Slot> m_slots;
+    int m_shift;
+    std::size_t m_count = 0;
+};
+
+// The pair keys of one row and their home slots, which are prefetched: the table is far larger
+// than the cache, and the misses then overlap. `keys` and `homes` are reused between rows.
+void pairsWithHomes(qsizetype row, const PairLists::RowPairs &rowPairs, PairTable &table,
+                    std::vector<quint32> &keys, std::vector<std::size_t> &homes)
+{
+    keys.clear();
+    rowPairs(row, keys);
+    table.reserveFor(keys.size());
+    homes.resize(keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        homes[i] = table.home(keys[i]);
+        table.prefetch(homes[i]);
+    }
+}
+
+// Bytes of a row gap in 7-bit groups.
+quint32 codedSize(quint32 gap)
+{
+    quint32 n = 1;
+    while (gap >= 0x80) {
+        gap >>= 7;
+        ++n;
+    }
+    return n;
+}
+
+} // namespace
+
+PairLists::PairLists(qsizetype rowCount, const RowPairs &rowPairs)
+{
+    PairTable table;
+    std::vector<quint32> keys;
+    std::vector<std::size_t> homes;
+
+    // Pass 1: how many rows hold each pair, and the bytes of its coded list.
+    for (qsizetype row = 0; row < rowCount; ++row) {
+        pairsWithHomes(row, rowPairs, table, keys, homes);
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            PairTable::Slot &s = table.slot(keys[i], homes[i]);
+            if (s.lastRow != quint32(row)) {
+                const quint32 gap = s.value == 0 ? quint32(row) : quint32(row) - s.lastRow - 1;
+                s.bytes += codedSize(gap);
+                s.lastRow = quint32(row);
+                ++s.value;
+            }
+        }
+    }
+
+    // Keys in order, each with where its rows, blocks and bytes start; each slot then holds the
+    // rows written to its list + 1, where the list's blocks start and where its next bytes go.
+    std::vector<std::pair<quint32, quint32>> order; // key, slot
+    std::vector<PairTable::Slot> &cells = table.cells();
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        if (cells[i].value != 0)
+            order.emplace_back(cells[i].key, quint32(i));
+    }
+    std::sort(order.begin(), order.end());
+    m_keys.reserve(order.size());
+    m_listStart.reserve(order.size() + 1);
+    m_firstBlock.reserve(order.size() + 1);
+    quint64 rows = 0, blocks = 0, bytes = 0;
+    for (const auto &[key, at] : order) {
+        PairTable::Slot &s = cells[at];
+        m_keys.push_back(key);
+        m_listStart.push_back(quint32(rows));
+        m_firstBlock.push_back(quint32(blocks));
+        const quint32 count = s.value;
+        const quint32 size = s.bytes;
+        s.value = 1;
+        s.block = quint32(blocks);
+        s.bytes = quint32(bytes);
+        s.lastRow = kNoRow;
+        rows += count;
+        blocks += (count + PostingList::kBlock - 1) / PostingList::kBlock;
+        bytes += size;
+        // Jet files stop at 2 GB, far below these limits.
+        if (rows >= kNoRow || bytes >= kNoRow)
+            qFatal("PairLists: more pairs than a Jet file can hold");
+    }
+    m_listStart.push_back(quint32(rows));
+    m_firstBlock.push_back(quint32(blocks));
+    order = {};
+
+    // Pass 2: the rows arrive in ascending order, so every list is written in order.
+    m_bytes.resize(bytes);
+    m_blockLast.resize(blocks);
+    m_blockStart.resize(blocks);
+    for (qsizetype row = 0; row < rowCount; ++row) {
+        pairsWithHomes(row, rowPairs, table, keys, homes);
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            PairTable::Slot &s = table.slot(keys[i], homes[i]);
+            if (s.lastRow == quint32(row))
+                continue;
+            const quint32 n = s.value++ - 1;
+            const std::size_t block = s.block + n / PostingList::kBlock;
+            if (n % PostingList::kBlock == 0)
+                m_blockStart[block] = s.bytes;
+            quint32 gap = n == 0 ? quint32(row) : quint32(row) - s.lastRow - 1;
+            while (gap >= 0x80) {
+                m_bytes[s.bytes++] = quint8(gap | 0x80);
+                gap >>= 7;
+            }
+            m_bytes[s.bytes++] = quint8(gap);
+            m_blockLast[block] = quint32(row);
+            s.lastRow = quint32(row);
+        }
+    }
+}
+
+bool PairLists::find(quint32 key, PostingList *out) const
+{
+    const auto it = std::lower_bound(m_keys.begin(), m_keys.end(), key);
+    if (it == m_keys.end() || *it != key)
+        return false;
+    *out = listAt(std::size_t(it - m_keys.begin()));
+    return true;
+}
+
+std::size_t PairLists::firstWith(char16_t unit) const
+{
+    return std::size_t(std::lower_bound(m_keys.begin(), m_keys.end(), key(unit, 0)) -
+                       m_keys.begin());
+}
+
+PostingList PairLists::listAt(std::size_t at) const
+{
+    return PostingList(m_bytes.data(), m_blockLast.data() + m_firstBlock[at],
+                       m_blockStart.data() + m_firstBlock[at],
+                       qsizetype(m_listStart[at + 1] - m_listStart[at]));
+}
+
+std::size_t PairLists::bytes() const
+{
+    return (m_keys.capacity() + m_listStart.capacity() + m_firstBlock.capacity() +
+            m_blockLast.capacity() + m_blockStart.capacity()) *
+               sizeof(quint32) +
+           m_bytes.capacity();
+}
