@@ -41,7 +41,17 @@
 //
 //     zcat /usr/share/man/zh_CN/man*/*.gz > build/corpus.txt    # manpages-zh
 //     qinglan-confusions tools/lookalikes/corpus-confusions.tsv 1 6000 --corpus build/corpus.txt
+//
+// --degraded (with --corpus) draws the same lines as pictures that are no clean screenshot
+// (DegradedPicture): shrunk to 80% (drawn at 14 and 16 px, so 11 and 13 px on the picture),
+// recompressed as JPEG (14 and 16 px) and photographed off the screen (16 and 18 px: a photo
+// is taken close enough to read), each in the three faces and in AR PL UMing without
+// anti-aliasing. The counts name the condition "FACE KIND", "AR PL UMing CN aliased shrunk":
+//
+//     qinglan-confusions tools/lookalikes/degraded-confusions.tsv 1 6000 \
+//         --corpus build/corpus.txt --degraded
 #include "ConfusionCount.h"
+#include "DegradedPicture.h"
 #include "Gb2312.h"
 #include "PrintedPage.h"
 #include "platform/TesseractRecognizer.h"
@@ -54,6 +64,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <random>
 #include <vector>
 
@@ -71,10 +82,27 @@ struct Condition {
     int pixelSize = 0;
     bool aliased = false;
     ConfusionCount count;
+    std::optional<DegradedPicture::Kind> degraded;
 
-    // The face as the counts name it: "AR PL UMing CN" or "AR PL UMing CN aliased".
-    QString label() const { return aliased ? face + QStringLiteral(" aliased") : face; }
+    // The face as the counts name it: "AR PL UMing CN", "AR PL UMing CN aliased" or, for a
+    // degraded picture, "AR PL UMing CN aliased jpeg".
+    QString label() const
+    {
+        QString name = aliased ? face + QStringLiteral(" aliased") : face;
+        if (degraded)
+            name += u' ' + DegradedPicture::nameOf(*degraded);
+        return name;
+    }
 };
+
+// The sizes each kind of degraded picture is drawn at: text that the page shrinks is drawn at
+// the usual sizes, a photograph is taken of text large enough to read.
+std::vector<int> degradedSizes(DegradedPicture::Kind kind)
+{
+    if (kind == DegradedPicture::Kind::Blurred)
+        return {16, 18};
+    return {14, 16};
+}
 
 // The ideographs and Chinese punctuation of `text`, in order, in lines of kLineLength; each
 // line once.
@@ -103,10 +131,16 @@ QStringList linesOf(const QString &text)
     return lines;
 }
 
-void readPage(TextRecognizer &recognizer, const QFont &font, const QStringList &lines,
-              ConfusionCount &count)
+// False when the picture could not be made (a degraded one needs Qt's JPEG codec).
+bool readPage(TextRecognizer &recognizer, const QFont &font, const QStringList &lines,
+              const std::optional<DegradedPicture::Kind> &degraded, ConfusionCount &count)
 {
-    const QString read = recognizer.read(PrintedPage(font, lines).picture());
+    QImage picture = PrintedPage(font, lines).picture();
+    if (degraded)
+        picture = DegradedPicture::apply(picture, *degraded);
+    if (picture.isNull())
+        return false;
+    const QString read = recognizer.read(picture);
     QStringList readLines = read.split(u'\n', Qt::SkipEmptyParts);
     for (QString &line : readLines)
         line.remove(u' ');
@@ -117,6 +151,7 @@ void readPage(TextRecognizer &recognizer, const QFont &font, const QStringList &
         // A line lost or split: the page as one line still aligns.
         count.add(lines.join(QString()), readLines.join(QString()));
     }
+    return true;
 }
 
 // Writes the counts so far: a run stopped after some rounds still leaves a usable file.
@@ -177,9 +212,11 @@ int main(int argc, char **argv)
         corpusPath = arguments[at + 1];
         arguments.remove(at, 2);
     }
-    if (arguments.isEmpty() || arguments.size() > 3) {
+    const bool degraded = arguments.removeAll(QStringLiteral("--degraded")) > 0;
+    if (arguments.isEmpty() || arguments.size() > 3 || (degraded && corpusPath.isEmpty()) ||
+        (degraded && !aliasedFace.isEmpty())) {
         std::fprintf(stderr, "Usage: qinglan-confusions OUTPUT.tsv [ROUNDS] [SAMPLE] "
-                             "[--aliased FACE] [--corpus TEXT]\n");
+                             "[--aliased FACE] [--corpus TEXT [--degraded]]\n");
         return 2;
     }
     QStringList corpus;
@@ -208,11 +245,21 @@ int main(int argc, char **argv)
     const auto stretches = corpus.isEmpty() ? ConfusionCount::Stretches::IsolatedOnly
                                             : ConfusionCount::Stretches::EqualLength;
     std::vector<Condition> conditions;
+    if (degraded) {
+        for (const auto kind : {DegradedPicture::Kind::Shrunk, DegradedPicture::Kind::Jpeg,
+                                DegradedPicture::Kind::Blurred}) {
+            for (const int size : degradedSizes(kind)) {
+                for (const QString &face : kFaces)
+                    conditions.push_back({face, size, false, ConfusionCount(stretches), kind});
+                conditions.push_back({kFaces[0], size, true, ConfusionCount(stretches), kind});
+            }
+        }
+    }
     for (const QString &face : aliasedFace.isEmpty() ? kFaces : QStringList{aliasedFace}) {
-        for (int size = kSmallest; size <= kLargest; ++size)
+        for (int size = kSmallest; size <= kLargest && !degraded; ++size)
             conditions.push_back({face, size, !aliasedFace.isEmpty(), ConfusionCount(stretches)});
     }
-    if (!corpus.isEmpty() && aliasedFace.isEmpty()) {
+    if (!corpus.isEmpty() && aliasedFace.isEmpty() && !degraded) {
         for (int size = kSmallest; size <= kLargest; ++size)
             conditions.push_back({kFaces[0], size, true, ConfusionCount(stretches)});
     }
@@ -244,8 +291,14 @@ int main(int argc, char **argv)
                 std::shuffle(shuffled.begin(), shuffled.end(), random);
                 lines = shuffled.mid(0, (sample + kLineLength - 1) / kLineLength);
             }
-            for (qsizetype at = 0; at < lines.size(); at += kLinesPerPage)
-                readPage(recognizer, font, lines.mid(at, kLinesPerPage), condition.count);
+            for (qsizetype at = 0; at < lines.size(); at += kLinesPerPage) {
+                if (!readPage(recognizer, font, lines.mid(at, kLinesPerPage), condition.degraded,
+                              condition.count)) {
+                    std::fprintf(stderr, "Cannot make a %s picture.\n",
+                                 qPrintable(condition.label()));
+                    return 1;
+                }
+            }
             std::fprintf(stderr, "round %d, %s %d px: %.1f%% read right, %zu pairs, %.0f s\n",
                          round + 1, qPrintable(condition.label()), condition.pixelSize,
                          100.0 * double(condition.count.readRight()) /

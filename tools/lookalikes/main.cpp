@@ -31,12 +31,15 @@
 // one, with other neighbours each time, from the shape. It also drew lines of ordinary
 // Chinese text (--corpus-confusions), where the model misreads a character among its own words;
 // the same rule holds there per character drawn, and the drawings must be near (kCorpusWhole).
+// The same lines drawn as pictures that are no clean screenshot, shrunk, recompressed or
+// photographed (--degraded-confusions), are counted under the same rule.
 //
 // Run this again after changing a face, a threshold or the confusion counts:
 //
 //     bzcat /usr/share/unicode/Unihan_DictionaryLikeData.txt.bz2 > build/unihan-shapes.txt
 //     qinglan-lookalikes src/search/LookalikeData.cpp tools/lookalikes/recogniser-confusions.tsv \
 //         --corpus-confusions tools/lookalikes/corpus-confusions.tsv \
+//         --degraded-confusions tools/lookalikes/degraded-confusions.tsv \
 //         --unihan build/unihan-shapes.txt
 //
 // --report FILE lists each pair with its sources and whole-glyph distance, to check a change.
@@ -114,12 +117,20 @@ QString otherIdeographs(const QString &gb2312, const QList<QFont> &fonts)
 }
 
 // Why a pair is in the table, for the figures the tool prints.
-enum Source { WholeGlyph = 1, Component = 2, Recogniser = 4, FourCorner = 8, Corpus = 16 };
+enum Source {
+    WholeGlyph = 1,
+    Component = 2,
+    Recogniser = 4,
+    FourCorner = 8,
+    Corpus = 16,
+    Degraded = 32
+};
 
 struct Options {
     QString output;
     QString confusions;
     QString corpusConfusions;
+    QString degradedConfusions;
     QString unihan;
     QString report;
     QString leftOutFace;
@@ -136,6 +147,8 @@ bool parse(const QStringList &arguments, Options &options)
             options.leftOutPixelSize = arguments[++i].toInt();
         else if (arguments[i] == u"--corpus-confusions" && i + 1 < arguments.size())
             options.corpusConfusions = arguments[++i];
+        else if (arguments[i] == u"--degraded-confusions" && i + 1 < arguments.size())
+            options.degradedConfusions = arguments[++i];
         else if (arguments[i] == u"--unihan" && i + 1 < arguments.size())
             options.unihan = arguments[++i];
         else if (arguments[i] == u"--report" && i + 1 < arguments.size())
@@ -178,7 +191,8 @@ bool writeTable(const QString &path, const std::map<std::pair<char16_t, char16_t
 }
 
 // One line a pair: both characters, the sources (w whole glyph, c component, r recogniser,
-// f four-corner code, t recogniser on ordinary text) and the whole-glyph distance.
+// f four-corner code, t recogniser on ordinary text, d the same on degraded pictures) and the
+// whole-glyph distance.
 bool writeReport(const QString &path, const std::map<std::pair<char16_t, char16_t>, int> &pairs,
                  const std::function<double(char16_t, char16_t)> &wholeDistance)
 {
@@ -190,7 +204,7 @@ bool writeReport(const QString &path, const std::map<std::pair<char16_t, char16_
         QString sources;
         for (const auto &[bit, letter] :
              {std::pair{WholeGlyph, u'w'}, std::pair{Component, u'c'}, std::pair{Recogniser, u'r'},
-              std::pair{FourCorner, u'f'}, std::pair{Corpus, u't'}}) {
+              std::pair{FourCorner, u'f'}, std::pair{Corpus, u't'}, std::pair{Degraded, u'd'}}) {
             if (source & bit)
                 sources += QChar(letter);
         }
@@ -208,7 +222,8 @@ int main(int argc, char **argv)
     Options options;
     if (!parse(app.arguments(), options)) {
         std::fprintf(stderr, "Usage: qinglan-lookalikes OUTPUT.cpp [CONFUSIONS.tsv] "
-                             "[--corpus-confusions TSV] [--unihan UNIHAN.txt] [--report FILE] "
+                             "[--corpus-confusions TSV] [--degraded-confusions TSV] [--unihan "
+                             "UNIHAN.txt] [--report FILE] "
                              "[--without-face FACE] [--without-size PX]\n");
         return 2;
     }
@@ -330,7 +345,8 @@ int main(int argc, char **argv)
                 std::max<double>(kSightings, kShare * double(confusions.timesDrawn(pair.first))));
             if (count < needed)
                 continue;
-            if (source == Corpus && wholeDistance(pair.first, pair.second) > kCorpusWhole)
+            if ((source == Corpus || source == Degraded) &&
+                wholeDistance(pair.first, pair.second) > kCorpusWhole)
                 continue;
             addPair(pair.first, pair.second, source);
         }
@@ -342,6 +358,9 @@ int main(int argc, char **argv)
         return 1;
     if (!options.corpusConfusions.isEmpty() && !addConfusions(options.corpusConfusions, Corpus))
         return 1;
+    if (!options.degradedConfusions.isEmpty() &&
+        !addConfusions(options.degradedConfusions, Degraded))
+        return 1;
 
     if (!writeTable(options.output, pairs)) {
         std::fprintf(stderr, "Cannot write %s.\n", qPrintable(options.output));
@@ -352,10 +371,11 @@ int main(int argc, char **argv)
         ++bySource[entry.second];
     std::fprintf(stderr, "%zu pairs of %lld characters\n", pairs.size(), (long long)all);
     for (const auto &[source, count] : bySource)
-        std::fprintf(
-            stderr, "  %s%s%s%s%s: %d\n", source & WholeGlyph ? "whole glyph " : "",
-            source & Component ? "component " : "", source & Recogniser ? "recogniser " : "",
-            source & FourCorner ? "four-corner " : "", source & Corpus ? "corpus" : "", count);
+        std::fprintf(stderr, "  %s%s%s%s%s%s: %d\n", source & WholeGlyph ? "whole glyph " : "",
+                     source & Component ? "component " : "",
+                     source & Recogniser ? "recogniser " : "",
+                     source & FourCorner ? "four-corner " : "", source & Corpus ? "corpus " : "",
+                     source & Degraded ? "degraded" : "", count);
     if (!options.report.isEmpty() && !writeReport(options.report, pairs, wholeDistance)) {
         std::fprintf(stderr, "Cannot write %s.\n", qPrintable(options.report));
         return 1;
