@@ -30,6 +30,9 @@ const QStringList kTexts = {
     "我国的根本大法是（ ）",                                    // 11 short whole question
     "发现泄密事件应当及时处理并报告",                           // 12 the bank knows 处理
     "纳税人应当按期申报缴纳税款",                               // 13
+    "保密工作的重要性在于防止泄密事件的发生",                   // 14
+    "下列图形中属于轴对称图形的是（ ）",                        // 15
+    "不得混淆涉密载体与普通载体",                               // 16
 };
 
 } // namespace
@@ -88,6 +91,14 @@ private slots:
             << "土壤污染防治法白2019年1月1日起施行" << 5;
         QTest::newRow("look-alikes that make another real word (中报 for 申报)")
             << "纳税人应当按期中报缴纳税款" << -1;
+        // Pairs the recogniser confuses on shrunk, recompressed or photographed pictures: a
+        // misreading where the copy makes no word, another question where it makes one.
+        QTest::newRow("look-alike of degraded pictures (混消 for 混淆)")
+            << "不得混消涉密载体与普通载体" << 16;
+        QTest::newRow("look-alike of degraded pictures making another word (重叠 for 重要)")
+            << "保密工作的重叠性在于防止泄密事件的发生" << -1;
+        QTest::newRow("look-alike of degraded pictures making another word (圆形 for 图形)")
+            << "下列圆形中属于轴对称图形的是（ ）" << -1;
 
         QTest::newRow("fewer than 4 loose characters") << "为(三级)" << -1;
         QTest::newRow("3 characters after the number") << "（12）、密级分" << -1;

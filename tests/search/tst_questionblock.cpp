@@ -94,6 +94,13 @@ private slots:
         // 中报 and 申报 are two reports.
         for (const char *p : {"正歪", "中申"})
             QTest::newRow(p) << QString::fromUtf8(p) << false;
+        // Confused by the recogniser on degraded pictures, and two words each: 重叠/重要,
+        // 图形/圆形, 后继/后缀, 这时/逾时, 追及/遍及.
+        for (const char *p : {"叠要", "图圆", "继缀", "这逾", "追遍"})
+            QTest::newRow(p) << QString::fromUtf8(p) << false;
+        // Confused on degraded pictures and no two words: a misreading.
+        for (const char *p : {"消淆", "筑簇", "陋隔"})
+            QTest::newRow(p) << QString::fromUtf8(p) << true;
         for (const char *p :
              {"三四", "一二", "大小", "高低", "不下", "无天", "甲由", "买卖", "越最", "38", "绝机"})
             QTest::newRow(p) << QString::fromUtf8(p) << false;
