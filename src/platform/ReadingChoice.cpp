@@ -20,13 +20,29 @@ void ReadingChoice::offer(const QString &text, Found found)
         return;
     }
     if (found == Found::AsRead) {
-        m_text = text;
-        m_way = way;
-        m_found = found;
-        m_next = -1;
+        take(text, way, found);
         return;
     }
-    m_next = way < m_otherWays ? way + 1 : -1;
+    if (found == Found::ForgivingMisreads && m_forgivingWay == 0) {
+        m_forgivingText = text;
+        m_forgivingWay = way;
+    }
+    if (way < m_otherWays) {
+        m_next = way + 1;
+        return;
+    }
+    if (m_forgivingWay > 0)
+        take(m_forgivingText, m_forgivingWay, Found::ForgivingMisreads);
+    else
+        m_next = -1;
+}
+
+void ReadingChoice::take(const QString &text, int way, Found found)
+{
+    m_text = text;
+    m_way = way;
+    m_found = found;
+    m_next = -1;
 }
 
 ReadingChoice ReadingChoice::read(TextRecognizer &recognizer, const QImage &picture,

@@ -9,11 +9,13 @@ class TextRecognizer;
 
 // Which reading of a picture goes into the input box. The usual reading is taken whenever the
 // lookup finds anything in it. Only when it finds nothing is the picture read the recogniser's
-// other ways, in turn, and the first of those readings that the lookup finds as read (literally
-// or loosely, no misread character forgiven) is taken instead: each extra reading is another
-// chance of a misread that happens to name a wrong question, and a forgiven misread on top of
-// it would be two guesses in a row. When none is taken, the usual reading stays, so the user
-// sees what was read and the guidance.
+// other ways, in turn: the first of those readings that the lookup finds as read (literally or
+// loosely) is taken at once; failing that, the first found by forgiving a look-alike misread,
+// which the answer box then marks as such. A reading found as read is the better evidence, so
+// one found only by forgiving waits until every other way has had its turn. When no reading
+// finds anything, the usual one stays, so the user sees what was read and the guidance.
+// On the pictures of bench/ocr no extra reading of a question the bank lacks, or of a bank
+// question with its meaning changed, found anything either way (docs/matching.md).
 class ReadingChoice {
 public:
     // What the lookup made of one reading.
@@ -27,7 +29,7 @@ public:
     // The text read by nextWay() and what the lookup found in it.
     void offer(const QString &text, Found found);
     bool done() const { return m_next < 0; }
-    // The reading taken: the first the rule above accepts, else the usual one.
+    // The reading taken: the one the rule above accepts, else the usual one.
     const QString &text() const { return m_text; }
     int way() const { return m_way; }
     bool found() const { return m_found != Found::Nothing; }
@@ -37,9 +39,15 @@ public:
                               const LookUp &lookUp);
 
 private:
+    void take(const QString &text, int way, Found found);
+
     int m_otherWays;
     int m_next = 0;
     QString m_text;
     int m_way = 0;
     Found m_found = Found::Nothing;
+    // The first other way's reading found only by forgiving a misread, kept until no way is
+    // left that might be found as read.
+    QString m_forgivingText;
+    int m_forgivingWay = 0;
 };

@@ -171,11 +171,13 @@ void TestScreenReading::clipboardPictureIsReadAndLookedUp()
 void TestScreenReading::readingThatFindsTheQuestionGoesIn_data()
 {
     // What each way reads (the usual one first), what Memo1 must show, the second line of the
-    // answer box and how many readings were made.
+    // answer box, how many readings were made and whether the answer is marked as found by
+    // forgiving a look-alike.
     QTest::addColumn<QStringList>("readings");
     QTest::addColumn<QString>("shown");
     QTest::addColumn<QString>("answerLine");
     QTest::addColumn<int>("reads");
+    QTest::addColumn<bool>("marked");
     const QString question = u"题目内容:国家秘密的密级分为(  )三级。"_qs;
     const QString guidance = u"请确认复制的只是问题，问题前后不包括其他字符"_qs;
     // 四 for 三 is another question; 蜜 for 密 a look-alike the lookup forgives; full-width
@@ -184,14 +186,16 @@ void TestScreenReading::readingThatFindsTheQuestionGoesIn_data()
     const QString lookalike = u"国家秘蜜的密级分为(  )三级。"_qs;
     const QString loose = u"国家秘密的密级分为（ ）三级"_qs;
     QTest::newRow("the usual reading finds it: read once")
-        << QStringList{loose, misread} << loose << question << 1;
+        << QStringList{loose, misread} << loose << question << 1 << false;
     QTest::newRow("found by forgiving a look-alike in the usual reading: read once")
-        << QStringList{lookalike, loose} << lookalike << question << 1;
+        << QStringList{lookalike, loose} << lookalike << question << 1 << true;
     QTest::newRow("the usual reading finds nothing: the next that is found as read")
-        << QStringList{misread, lookalike, loose, misread} << loose << question << 3;
-    QTest::newRow("no other reading found as read: the usual one and the guidance")
-        << QStringList{misread, lookalike, u"国家秘密的密级分为(  )五级。"_qs} << misread
-        << guidance << 3;
+        << QStringList{misread, lookalike, loose, misread} << loose << question << 3 << false;
+    QTest::newRow("no other reading found as read: the one found forgiving a look-alike")
+        << QStringList{misread, misread, lookalike} << lookalike << question << 3 << true;
+    QTest::newRow("no reading finds anything: the usual one and the guidance")
+        << QStringList{misread, u"国家秘密的密级分为(  )五级。"_qs} << misread << guidance << 2
+        << false;
 }
 
 void TestScreenReading::readingThatFindsTheQuestionGoesIn()
@@ -200,6 +204,7 @@ void TestScreenReading::readingThatFindsTheQuestionGoesIn()
     QFETCH(QString, shown);
     QFETCH(QString, answerLine);
     QFETCH(int, reads);
+    QFETCH(bool, marked);
     auto recognizer = std::make_shared<WaysRecognizer>(readings);
     m_form->setTextRecognizer(recognizer);
     QImage image(200, 40, QImage::Format_RGB32);
@@ -213,6 +218,7 @@ void TestScreenReading::readingThatFindsTheQuestionGoesIn()
     QCOMPARE(recognizer->reads(), reads);
     const QStringList lines = m_form->RichEdit1->toPlainText().split(u'\n');
     QVERIFY2(lines.size() > 1 && lines[1] == answerLine, qPrintable(lines.join(u'\n')));
+    QCOMPARE(lines.join(u'\n').contains(u"按形近字找到"_qs), marked);
     QVERIFY2(m_errors.isEmpty(), qPrintable(m_errors.join(u'\n')));
 }
 

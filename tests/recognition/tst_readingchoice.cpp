@@ -1,6 +1,7 @@
 // Which reading of a picture is taken: the usual one whenever it finds anything; otherwise the
-// first other way whose reading is found as read, never one found only by forgiving a misread;
-// the usual one when none is taken; and no other way read when the usual one already decided.
+// first other way whose reading is found as read, and only when no way is, the first found by
+// forgiving a misread; the usual one when none finds anything; and no other way read once the
+// choice is made.
 #include "platform/ReadingChoice.h"
 #include "platform/TextRecognizer.h"
 
@@ -57,11 +58,14 @@ void TestReadingChoice::choosesAReading_data()
     QTest::newRow("usual reading finds nothing: the first other way found as read")
         << QStringList{u"甲"_qs, u"乙"_qs, u"丙"_qs, u"丁"_qs}
         << QList<int>{nothing, nothing, asRead, asRead} << 2 << QList<int>{0, 1, 2};
-    QTest::newRow("another way found only by forgiving a misread is passed over")
+    QTest::newRow("a later way found as read wins over one found by forgiving a misread")
         << QStringList{u"甲"_qs, u"乙"_qs, u"丙"_qs} << QList<int>{nothing, forgiving, asRead} << 2
         << QList<int>{0, 1, 2};
-    QTest::newRow("no way found as read: the usual reading stays")
-        << QStringList{u"甲"_qs, u"乙"_qs, u"丙"_qs} << QList<int>{nothing, forgiving, nothing} << 0
+    QTest::newRow("no way found as read: the first found by forgiving a misread")
+        << QStringList{u"甲"_qs, u"乙"_qs, u"丙"_qs, u"丁"_qs}
+        << QList<int>{nothing, nothing, forgiving, forgiving} << 2 << QList<int>{0, 1, 2, 3};
+    QTest::newRow("no way finds anything: the usual reading stays")
+        << QStringList{u"甲"_qs, u"乙"_qs, u"丙"_qs} << QList<int>{nothing, nothing, nothing} << 0
         << QList<int>{0, 1, 2};
     QTest::newRow("a picture without text is not read again")
         << QStringList{u" \n"_qs, u"乙"_qs} << QList<int>{nothing, asRead} << 0 << QList<int>{0};
