@@ -122,7 +122,7 @@ int main(int argc, char **argv)
     QHash<QString, QImage> pages;
     std::map<QString, Tally> byFont, bySize, byOptions, byScale;
     std::map<QString, Tally> byChange;
-    Tally inBankAll, absentAll, absentByOptions[2], changedAll;
+    Tally inBankAll, absentAll, absentByOptions[2], changedAll, everyPicture;
     int exactTextMisses = 0, exactTextAnswersAbsent = 0, notOwnRow = 0, exactTextAnswersChanged = 0;
     std::map<int, int> takenFromWay;
     const bool usualOnly = qEnvironmentVariableIsSet("OCR_EVAL_USUAL");
@@ -189,6 +189,8 @@ int main(int argc, char **argv)
             counted = readAndLookUp();
         }
         const bool options = e.value(u"options"_qs).toBool();
+        everyPicture.ms.push_back(counted);
+        ++everyPicture.pictures;
         if (listMisses && ((inBank && got != expected) || (!inBank && got >= 0)))
             std::fprintf(stderr, "%s row %d got %lld:\n--- page\n%s\n--- read\n%s\n\n",
                          qPrintable(pageName), bankRow, qlonglong(got), qPrintable(pageText),
@@ -267,6 +269,9 @@ int main(int argc, char **argv)
     for (const auto &[name, t] : byChange)
         printRow(u"meaning changed: "_qs + name, t, false);
     printRow(u"**bank questions with their meaning changed, all**"_qs, changedAll, false);
+    std::printf("| every picture (time only) | %d | — | — | — | %.0f | %.0f |\n",
+                everyPicture.pictures, percentile(everyPicture.ms, 0.5),
+                percentile(everyPicture.ms, 0.9));
     if (tallyWays) {
         std::printf("\n| Way | Read | Right as read | Right forgiving | Wrong as read | Wrong "
                     "forgiving |\n|---|---|---|---|---|---|\n");
