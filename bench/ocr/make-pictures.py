@@ -4,6 +4,9 @@
 Every question of the demo bank and every line of tests/search/not_in_bank.txt is laid out as
 an exam page shows it (number, type label, score, options on lines of their own), in one of
 three CJK fonts at 14 to 18 px, with or without its options, some at 125% and 150% device scale.
+Each bank question is drawn once more with its meaning changed in one place (another figure or
+number word, a negation dropped or added, an opposite word), a text that stands in no question
+of the bank: a reading of it must get no answer.
 Pages of several blocks are drawn by headless chromium: once with --dump-dom, to learn where
 each block landed, and once with --screenshot. manifest.json lists each block: the page
 picture, the block's rectangle in the picture's pixels, and the exact text the page shows.
@@ -63,6 +66,74 @@ def type_label(answer):
     return "多选题" if re.fullmatch(r"[A-Za-z]{2,}", answer or "") else "单选题"
 
 
+# The changes of meaning, as bench/match_eval makes them: the first place in the question where
+# one applies is changed.
+NUMBER_WORDS = [("一", "二"), ("二", "三"), ("三", "四"), ("四", "五"), ("五", "六"), ("六", "七"),
+                ("七", "八"), ("八", "九"), ("十", "百"), ("两", "三"), ("百", "千"), ("千", "万")]
+NEGATION_DROPPED = [("不", ""), ("未", ""), ("无", "有"), ("非", "")]
+NEGATION_ADDED = [("应当", "不应当"), ("可以", "不可以"), ("属于", "不属于"), ("必须", "不必"),
+                  ("需要", "不需要"), ("能", "不能"), ("是", "不是")]
+OPPOSITES = [("越大", "越小"), ("越小", "越大"), ("最高", "最低"), ("最低", "最高"),
+             ("高于", "低于"), ("低于", "高于"), ("以上", "以下"), ("以下", "以上"),
+             ("正确", "错误"), ("错误", "正确"), ("增加", "减少"), ("减少", "增加"),
+             ("第一", "第二"), ("之前", "之后"), ("之后", "之前"), ("应当", "不得"),
+             ("不得", "应当"), ("绝密", "机密"), ("机密", "秘密"), ("内部", "外部"),
+             ("提高", "降低"), ("扩大", "缩小"), ("有利", "不利"), ("主要", "次要"),
+             ("直接", "间接"), ("长期", "短期"), ("公开", "保密"), ("必要", "不必要"),
+             ("大", "小"), ("多", "少"), ("上", "下"), ("前", "后"), ("内", "外"), ("早", "晚"),
+             ("长", "短"), ("强", "弱"), ("新", "旧")]
+
+
+def replace_first(question, swaps):
+    found = [(question.find(a), a, b) for a, b in swaps if a in question]
+    if not found:
+        return None
+    at, a, b = min(found)
+    return question[:at] + b + question[at + len(a):]
+
+
+def another_figure(question):
+    for i, c in enumerate(question):
+        if c.isascii() and c.isdigit():
+            return question[:i] + str((int(c) + 1) % 10) + question[i + 1:]
+    return None
+
+
+MEANING_CHANGES = [
+    ("another figure", another_figure),
+    ("another number word", lambda q: replace_first(q, NUMBER_WORDS)),
+    ("negation dropped", lambda q: replace_first(q, NEGATION_DROPPED)),
+    ("negation added", lambda q: replace_first(q, NEGATION_ADDED)),
+    ("opposite word", lambda q: replace_first(q, OPPOSITES)),
+]
+
+
+def loose(text):
+    """Letters, digits and Chinese characters only, full-width folded: roughly what the lookup
+    compares."""
+    out = []
+    for c in text:
+        if "\uff01" <= c <= "\uff5e":
+            c = chr(ord(c) - 0xfee0)
+        if c.isalnum():
+            out.append(c.lower())
+    return "".join(out)
+
+
+def meaning_change(index, question, bank_texts):
+    """A change of the question's meaning, the kinds taken in turn from the question's index;
+    None when none applies or each gives a text some bank question holds."""
+    for k in range(len(MEANING_CHANGES)):
+        name, change = MEANING_CHANGES[(index + k) % len(MEANING_CHANGES)]
+        changed = change(question)
+        if not changed or loose(changed) == loose(question):
+            continue
+        if any(loose(changed) in b for b in bank_texts):
+            continue
+        return name, changed
+    return None
+
+
 def block_lines(number, question, label, options, layout):
     """The lines of one block as the page shows them."""
     if layout == 0:
@@ -82,11 +153,19 @@ def cases():
     items = [(i, r["题目内容"], split_options(r["选项"]), type_label(r["标准答案"]))
              for i, r in enumerate(rows)]
     items += [(-1, q, MADE_UP_OPTIONS, "单选题") for q in absent]
+    bank_texts = [loose(r["题目内容"]) for r in rows]
+    changes = {}
+    for i, question, options, label in list(items[:len(rows)]):
+        found = meaning_change(i, question, bank_texts)
+        if found:
+            changes[len(items)] = found[0]
+            items.append((-2, found[1], options, label))
     for n, (row, question, options, label) in enumerate(items):
         with_options = (n // len(FONTS)) % 2 == 0
         scale = 1.5 if n % 10 == 7 else 1.25 if n % 10 == 3 else 1.0
         out.append({
             "row": row,
+            "change": changes.get(n, ""),
             "font": FONTS[n % len(FONTS)],
             "px": SIZES[(n // 2) % len(SIZES)],
             "options": with_options and bool(options),
@@ -139,7 +218,7 @@ def draw_page(out, name, blocks, scale):
             "picture": picture.name,
             "rect": [round(x * scale), round(y * scale), round(w * scale), round(h * scale)],
             "text": "\n".join(b["lines"]),
-            **{k: b[k] for k in ("row", "font", "px", "options", "scale")},
+            **{k: b[k] for k in ("row", "change", "font", "px", "options", "scale")},
         })
     return entries
 
@@ -168,8 +247,9 @@ def main():
 
 def write_samples(out, manifest, folder):
     """A few blocks as the test pictures: each font, with and without options, one at 150%,
-    one question the bank lacks, and UMing's smallest size, which the browser draws without
-    anti-aliasing."""
+    one question the bank lacks, UMing's smallest size, which the browser draws without
+    anti-aliasing, one that only a second reading finds, and a bank question with its meaning
+    changed."""
     folder.mkdir(parents=True, exist_ok=True)
     wanted = {
         "in-bank-wqy-options.png": lambda e: e["row"] >= 0 and e["font"] == FONTS[0]
@@ -180,7 +260,11 @@ def write_samples(out, manifest, folder):
         and e["scale"] == 1.5,
         "in-bank-uming-14.png": lambda e: e["row"] >= 0 and e["font"] == FONTS[2]
         and e["px"] == 14 and e["scale"] == 1.0 and not e["options"],
-        "not-in-bank.png": lambda e: e["row"] < 0 and e["scale"] == 1.0 and not e["options"],
+        "not-in-bank.png": lambda e: e["row"] == -1 and e["scale"] == 1.0 and not e["options"],
+        # Read "闭作权…" the usual way, right with lines enlarged to 36 pixels.
+        "in-bank-uming-15-read-again.png": lambda e: e["row"] == 182 and e["font"] == FONTS[2],
+        "meaning-changed-uming.png": lambda e: e["row"] == -2 and e["font"] == FONTS[2]
+        and e["scale"] == 1.0 and not e["options"],
     }
     listing = []
     for name, pick in wanted.items():

@@ -6,9 +6,6 @@
 
 namespace {
 
-// Measured on pictures of pages drawn by chromium (bench/ocr): lines enlarged to about 30
-// pixels of ink were read best; 20, 40 and 60 did worse.
-constexpr int kWantedLineHeight = 30;
 constexpr double kLargestFactor = 4.0;
 // The share of a picture's non-paper pixels that lie between ink and paper. Measured on the
 // pictures of bench/ocr: 0.00 for the bitmap text, 0.35 to 0.76 for anti-aliased text.
@@ -141,7 +138,7 @@ int PicturePreparation::threshold(const QImage &grey)
     return cut;
 }
 
-double PicturePreparation::scaleFactor(const QImage &grey)
+double PicturePreparation::scaleFactor(const QImage &grey, int lineHeight)
 {
     // Rows holding ink form runs, one per line of text; their median height is the line height.
     const int cut = threshold(grey);
@@ -169,20 +166,22 @@ double PicturePreparation::scaleFactor(const QImage &grey)
         return 1.0;
     std::nth_element(runs.begin(), runs.begin() + runs.size() / 2, runs.end());
     const int median = runs[runs.size() / 2];
-    return std::clamp(double(kWantedLineHeight) / median, 1.0, kLargestFactor);
+    return std::clamp(double(lineHeight) / median, 1.0, kLargestFactor);
 }
 
-QImage PicturePreparation::prepare(const QImage &picture)
+QImage PicturePreparation::prepare(const QImage &picture, const Way &way)
 {
     if (picture.isNull())
         return {};
     QImage grey = toGrey(picture);
     makeTextDark(grey, threshold(grey));
-    const double factor = scaleFactor(grey);
+    const double factor = scaleFactor(grey, way.lineHeight);
     if (factor <= 1.0)
         return grey;
-    const bool bitmapText = drawnWithoutAntialiasing(grey);
+    const bool smooth = way.smoothing == Way::Smoothing::Always ||
+                        (way.smoothing == Way::Smoothing::WhenWithoutAntialiasing &&
+                         drawnWithoutAntialiasing(grey));
     grey = grey.scaled(qRound(grey.width() * factor), qRound(grey.height() * factor),
                        Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    return bitmapText ? smoothed(grey) : grey;
+    return smooth ? smoothed(grey) : grey;
 }

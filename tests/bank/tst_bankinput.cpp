@@ -288,6 +288,12 @@ void TestBankInput::findImage_data()
     QTest::newRow("AR PL UMing 17 px at 150%")
         << u"in-bank-uming-150.png"_qs << u"使用普通手机在涉密场所拍照属于违反保密规定的行为。"_qs;
     QTest::newRow("a question the bank lacks") << u"not-in-bank.png"_qs << QString();
+    // Read "闭作权…" the usual way, which finds nothing; read again with larger lines.
+    QTest::newRow("AR PL UMing 15 px, found by a second reading")
+        << u"in-bank-uming-15-read-again.png"_qs << u"著作权自作品____之日起产生。"_qs;
+    // Every reading of it is looked up, and none may find the question it was made from.
+    QTest::newRow("a bank question with a negation added, AR PL UMing 18 px")
+        << u"meaning-changed-uming.png"_qs << QString();
 }
 
 void TestBankInput::findImage()

@@ -23,6 +23,8 @@
 #include <QTest>
 #include <QTextEdit>
 
+#include <atomic>
+
 namespace {
 
 // More lines than the input box shows at once.
@@ -64,6 +66,24 @@ private:
     QSemaphore m_started, m_go;
 };
 
+// Reads the picture one way after another as told, counting the ways it was asked for.
+class WaysRecognizer : public TextRecognizer {
+public:
+    explicit WaysRecognizer(QStringList texts) : m_texts(std::move(texts)) {}
+    QString read(const QImage &picture) override { return readOtherWay(picture, 0); }
+    int otherWays() const override { return int(m_texts.size()) - 1; }
+    QString readOtherWay(const QImage &, int way) override
+    {
+        ++m_reads;
+        return m_texts.value(way);
+    }
+    int reads() const { return m_reads; }
+
+private:
+    QStringList m_texts;
+    std::atomic<int> m_reads = 0;
+};
+
 } // namespace
 
 class TestScreenReading : public QObject {
@@ -73,6 +93,8 @@ private slots:
     void cleanup();
     void clipboardPictureIsReadAndLookedUp_data();
     void clipboardPictureIsReadAndLookedUp();
+    void readingThatFindsTheQuestionGoesIn_data();
+    void readingThatFindsTheQuestionGoesIn();
     void typingWhileReadingWins_data();
     void typingWhileReadingWins();
     void missingModelIsReportedAndWindowGoesOn();
@@ -143,6 +165,60 @@ void TestScreenReading::clipboardPictureIsReadAndLookedUp()
     QVERIFY(m_form->Button6->isEnabled());
     const QStringList lines = m_form->RichEdit1->toPlainText().split(u'\n');
     QVERIFY2(lines.size() > 1 && lines[1] == answerLine, qPrintable(lines.join(u'\n')));
+    QVERIFY2(m_errors.isEmpty(), qPrintable(m_errors.join(u'\n')));
+}
+
+void TestScreenReading::readingThatFindsTheQuestionGoesIn_data()
+{
+    // What each way reads (the usual one first), what Memo1 must show, the second line of the
+    // answer box, how many readings were made and whether the answer is marked as found by
+    // forgiving a look-alike.
+    QTest::addColumn<QStringList>("readings");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("answerLine");
+    QTest::addColumn<int>("reads");
+    QTest::addColumn<bool>("marked");
+    const QString question = u"题目内容:国家秘密的密级分为(  )三级。"_qs;
+    const QString guidance = u"请确认复制的只是问题，问题前后不包括其他字符"_qs;
+    // 四 for 三 is another question; 蜜 for 密 a look-alike the lookup forgives; full-width
+    // brackets and no full stop are found loosely, as read.
+    const QString misread = u"国家秘密的密级分为(  )四级。"_qs;
+    const QString lookalike = u"国家秘蜜的密级分为(  )三级。"_qs;
+    const QString loose = u"国家秘密的密级分为（ ）三级"_qs;
+    QTest::newRow("the usual reading finds it: read once")
+        << QStringList{loose, misread} << loose << question << 1 << false;
+    QTest::newRow("found by forgiving a look-alike in the usual reading: read once")
+        << QStringList{lookalike, loose} << lookalike << question << 1 << true;
+    QTest::newRow("the usual reading finds nothing: the next that is found as read")
+        << QStringList{misread, lookalike, loose, misread} << loose << question << 3 << false;
+    QTest::newRow("no other reading found as read: the one found forgiving a look-alike")
+        << QStringList{misread, misread, lookalike} << lookalike << question << 3 << true;
+    QTest::newRow("no reading finds anything: the usual one and the guidance")
+        << QStringList{misread, u"国家秘密的密级分为(  )五级。"_qs} << misread << guidance << 2
+        << false;
+}
+
+void TestScreenReading::readingThatFindsTheQuestionGoesIn()
+{
+    QFETCH(QStringList, readings);
+    QFETCH(QString, shown);
+    QFETCH(QString, answerLine);
+    QFETCH(int, reads);
+    QFETCH(bool, marked);
+    auto recognizer = std::make_shared<WaysRecognizer>(readings);
+    m_form->setTextRecognizer(recognizer);
+    QImage image(200, 40, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QGuiApplication::clipboard()->setImage(image);
+    clickMemo();
+    // Once reading has begun the button stays disabled until the last reading is done.
+    QTRY_VERIFY_WITH_TIMEOUT(recognizer->reads() > 0, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(m_form->Button6->isEnabled(), 10000);
+    QCOMPARE(m_form->Memo1->text(), shown);
+    QCOMPARE(recognizer->reads(), reads);
+    const QStringList lines = m_form->RichEdit1->toPlainText().split(u'\n');
+    QVERIFY2(lines.size() > 1 && lines[1] == answerLine, qPrintable(lines.join(u'\n')));
+    QCOMPARE(lines.join(u'\n').contains(u"按形近字找到"_qs), marked);
     QVERIFY2(m_errors.isEmpty(), qPrintable(m_errors.join(u'\n')));
 }
 

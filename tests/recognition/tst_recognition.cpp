@@ -81,19 +81,25 @@ private slots:
 void TestRecognition::smallTextIsEnlarged_data()
 {
     QTest::addColumn<int>("lineHeight");
+    QTest::addColumn<int>("wanted"); // the line height the way of preparing asks for
     QTest::addColumn<double>("factor");
-    QTest::newRow("14 px screen text, 3 times") << 10 << 3.0;
-    QTest::newRow("20 px lines, one and a half times") << 20 << 1.5;
-    QTest::newRow("tiny text, at most 4 times") << 5 << 4.0;
-    QTest::newRow("large text stays") << 60 << 1.0;
+    QTest::newRow("14 px screen text, 3 times") << 10 << 30 << 3.0;
+    QTest::newRow("20 px lines, one and a half times") << 20 << 30 << 1.5;
+    QTest::newRow("tiny text, at most 4 times") << 5 << 30 << 4.0;
+    QTest::newRow("large text stays") << 60 << 30 << 1.0;
+    QTest::newRow("another way: lines of 36 pixels") << 10 << 36 << 3.6;
+    QTest::newRow("another way: lines of 28 pixels") << 20 << 28 << 1.4;
 }
 
 void TestRecognition::smallTextIsEnlarged()
 {
     QFETCH(int, lineHeight);
+    QFETCH(int, wanted);
     QFETCH(double, factor);
     const QImage picture = barsPicture(lineHeight, Qt::white, Qt::black);
-    const QImage prepared = PicturePreparation::prepare(picture);
+    PicturePreparation::Way way;
+    way.lineHeight = wanted;
+    const QImage prepared = PicturePreparation::prepare(picture, way);
     QCOMPARE(prepared.width(), qRound(picture.width() * factor));
     QCOMPARE(prepared.height(), qRound(picture.height() * factor));
 }
@@ -254,26 +260,34 @@ void TestRecognition::prefixNamesTheModelFolder()
 void TestRecognition::readsPicturesOfPages_data()
 {
     QTest::addColumn<QString>("picture");
+    QTest::addColumn<int>("way"); // 0 the usual reading, else one of the other ways
     QTest::addColumn<QString>("question");
     QTest::newRow("WenQuanYi 14 px, with options")
-        << u"in-bank-wqy-options.png"_qs << u"国家秘密的密级分为"_qs;
+        << u"in-bank-wqy-options.png"_qs << 0 << u"国家秘密的密级分为"_qs;
     QTest::newRow("Noto Sans 16 px")
-        << u"in-bank-noto-stem.png"_qs
+        << u"in-bank-noto-stem.png"_qs << 0
         << u"涉密计算机可以在确保安全的情况下临时接入互联网查阅资料"_qs;
     // Drawn from the face's bitmaps, without anti-aliasing; read "存情过…" before it was smoothed.
     QTest::newRow("AR PL UMing 14 px, bitmap text")
-        << u"in-bank-uming-14.png"_qs << u"12.存储过机密级信息的移动存储介质"_qs;
+        << u"in-bank-uming-14.png"_qs << 0 << u"12.存储过机密级信息的移动存储介质"_qs;
     QTest::newRow("AR PL UMing 17 px at 150%")
-        << u"in-bank-uming-150.png"_qs << u"使用普通手机在涉密场所拍照属于违反保密规定的行为"_qs;
+        << u"in-bank-uming-150.png"_qs << 0
+        << u"使用普通手机在涉密场所拍照属于违反保密规定的行为"_qs;
+    // Read "闭作权…" the usual way; the first other way enlarges its lines to 36 pixels.
+    QTest::newRow("AR PL UMing 15 px, read the first other way")
+        << u"in-bank-uming-15-read-again.png"_qs << 1 << u"著作权自作品"_qs;
 }
 
 void TestRecognition::readsPicturesOfPages()
 {
     QFETCH(QString, picture);
+    QFETCH(int, way);
     QFETCH(QString, question);
     const QImage image(QStringLiteral(QINGLAN_TEST_PICTURES "/") + picture);
     QVERIFY(!image.isNull());
-    const QString text = TesseractRecognizer().read(image);
+    TesseractRecognizer recognizer;
+    QVERIFY(way <= recognizer.otherWays());
+    const QString text = way == 0 ? recognizer.read(image) : recognizer.readOtherWay(image, way);
     QVERIFY2(text.contains(question), qPrintable(text));
 }
 

@@ -14,6 +14,7 @@
 #include "data/BankQuery.h"
 #include "data/TDataModule1.h"
 #include "jet/JetDatabase.h"
+#include "platform/ReadingChoice.h"
 #include "platform/TesseractRecognizer.h"
 
 #include <QFileInfo>
@@ -59,8 +60,9 @@ const char kFindHelp[] =
     "\"match\" (exact, loose or similar: the pass that found it), \"block\" (whether the\n"
     "question was taken out of a copied block) and \"matches\" (how many questions hold the\n"
     "text, \"1000+\" past a thousand).\n"
-    "--image reads the text of PICTURE (PNG, JPEG, BMP) as the window's 截图识题 button does and\n"
-    "looks that up; the text read goes to stderr, and with --json the output is an object with\n"
+    "--image reads the text of PICTURE (PNG, JPEG, BMP) as the window's 截图识题 button does\n"
+    "(again, prepared other ways, when the first reading finds nothing) and looks that up; the\n"
+    "text read goes to stderr, and with --json the output is an object with\n"
     "\"read\" (the text) and \"row\" (the matching row, or null).\n";
 
 int usage(const char *help, const QString &problem)
@@ -350,12 +352,24 @@ int BankCommands::find(const QStringList &args)
             if (picture.isNull())
                 throw BankInputError(QStringLiteral("%1: cannot read the picture: %2")
                                          .arg(picturePath, reader.errorString()));
-            read = TesseractRecognizer().read(picture);
-            Console::error(QStringLiteral("text read from the picture:\n") + read);
             // As the window: the text goes into the input box, whose lines the lookup sees
-            // separated by CR LF.
-            fragment = read;
-            fragment.replace(u'\n', QStringLiteral("\r\n"));
+            // separated by CR LF; a reading that finds nothing is read again the other ways.
+            const auto asInputBox = [](QString text) {
+                return text.replace(u'\n', QStringLiteral("\r\n"));
+            };
+            TesseractRecognizer recognizer;
+            const ReadingChoice choice =
+                ReadingChoice::read(recognizer, picture, [&](const QString &text) {
+                    const LookupResult r = module.ADOQuery1->lookUp(asInputBox(text));
+                    if (!r.found() || module.ADOQuery1->row(r.row).subject.isEmpty())
+                        return ReadingChoice::Found::Nothing;
+                    return r.kind == LookupResult::Kind::Similar
+                               ? ReadingChoice::Found::ForgivingMisreads
+                               : ReadingChoice::Found::AsRead;
+                });
+            read = choice.text();
+            Console::error(QStringLiteral("text read from the picture:\n") + read);
+            fragment = asInputBox(read);
         } else {
             fragment = line.positional[1];
         }

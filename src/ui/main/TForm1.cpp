@@ -185,6 +185,7 @@ void TForm1::connectHandlers()
     connect(Button6, &QPushButton::clicked, this,
             [this] { ErrorGuard::run([this] { Button6Click(Button6); }); });
     m_recognition = new RecognitionRunner(this);
+    m_recognition->setLookUp([this](const QString &text) { return findsInReading(text); });
     connect(m_recognition, &RecognitionRunner::textRead, this, &TForm1::textRead);
     connect(m_recognition, &RecognitionRunner::failed, this, &TForm1::readingFailed);
     connect(Timer1, &QTimer::timeout, this,
@@ -377,6 +378,21 @@ void TForm1::textRead(const QString &text)
     read.movePosition(QTextCursor::End);
     read.setPosition(0, QTextCursor::KeepAnchor);
     Memo1->setTextCursor(read);
+}
+
+ReadingChoice::Found TForm1::findsInReading(const QString &text) const
+{
+    if (!DataModule1)
+        return ReadingChoice::Found::Nothing;
+    // As FindAnswer sees the text once it is in Memo1: lines separated by CR LF, and a row
+    // without a subject shows the guidance, not an answer.
+    QString lines = text;
+    lines.replace(u'\n', QStringLiteral("\r\n"));
+    const LookupResult result = DataModule1->ADOQuery1->lookUp(lines);
+    if (!result.found() || DataModule1->ADOQuery1->row(result.row).subject.isEmpty())
+        return ReadingChoice::Found::Nothing;
+    return result.kind == LookupResult::Kind::Similar ? ReadingChoice::Found::ForgivingMisreads
+                                                      : ReadingChoice::Found::AsRead;
 }
 
 void TForm1::readingFailed(const QString &message)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ReadingChoice.h"
 #include "search/QuestionLookup.h"
 
 #include <QWidget>
@@ -99,6 +100,8 @@ private:
     void showAgainAfterPicking();
     void startReading(const QImage &picture);
     void textRead(const QString &text);
+    // What FindAnswer would show for a text read from a picture, to choose among readings.
+    ReadingChoice::Found findsInReading(const QString &text) const;
     void readingFailed(const QString &message);
     void showReadingBusy(bool busy);
 
