@@ -145,7 +145,7 @@ def block_lines(number, question, label, options, layout):
     return lines
 
 
-def cases():
+def cases(shift=0):
     out = []
     rows = bank_rows()
     absent = [l.strip() for l in open(ROOT / "tests/search/not_in_bank.txt", encoding="utf-8")
@@ -160,12 +160,15 @@ def cases():
         if found:
             changes[len(items)] = found[0]
             items.append((-2, found[1], options, label))
-    for n, (row, question, options, label) in enumerate(items):
+    for k, (row, question, options, label) in enumerate(items):
+        # Another shift gives every question another face, size, scale and layout: a set of
+        # pictures held out from the one the readings were chosen on.
+        n = k + shift
         with_options = (n // len(FONTS)) % 2 == 0
         scale = 1.5 if n % 10 == 7 else 1.25 if n % 10 == 3 else 1.0
         out.append({
             "row": row,
-            "change": changes.get(n, ""),
+            "change": changes.get(k, ""),
             "font": FONTS[n % len(FONTS)],
             "px": SIZES[(n // 2) % len(SIZES)],
             "options": with_options and bool(options),
@@ -227,12 +230,14 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("out")
     parser.add_argument("--samples")
+    parser.add_argument("--shift", type=int, default=0,
+                        help="draw each question as the one SHIFT places on would be drawn")
     args = parser.parse_args()
     out = pathlib.Path(args.out)
     out.mkdir(parents=True, exist_ok=True)
     manifest = []
     by_scale = {}
-    for c in cases():
+    for c in cases(args.shift):
         by_scale.setdefault(c["scale"], []).append(c)
     for scale, blocks in sorted(by_scale.items()):
         for p in range(0, len(blocks), BLOCKS_PER_PAGE):
