@@ -105,6 +105,8 @@ private slots:
 
 private:
     void clickMemo();
+    // A blank picture on the clipboard, pasted by a click into Memo1 and read by `recognizer`.
+    void pasteBlankPictureReadBy(std::shared_ptr<TextRecognizer> recognizer);
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<TForm1> m_form;
@@ -137,6 +139,15 @@ void TestScreenReading::cleanup()
 void TestScreenReading::clickMemo()
 {
     QTest::mouseClick(m_form->Memo1->viewport(), Qt::LeftButton, {}, QPoint(40, 10));
+}
+
+void TestScreenReading::pasteBlankPictureReadBy(std::shared_ptr<TextRecognizer> recognizer)
+{
+    m_form->setTextRecognizer(std::move(recognizer));
+    QImage image(200, 40, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QGuiApplication::clipboard()->setImage(image);
+    clickMemo();
 }
 
 void TestScreenReading::clipboardPictureIsReadAndLookedUp_data()
@@ -206,11 +217,7 @@ void TestScreenReading::readingThatFindsTheQuestionGoesIn()
     QFETCH(int, reads);
     QFETCH(bool, marked);
     auto recognizer = std::make_shared<WaysRecognizer>(readings);
-    m_form->setTextRecognizer(recognizer);
-    QImage image(200, 40, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QGuiApplication::clipboard()->setImage(image);
-    clickMemo();
+    pasteBlankPictureReadBy(recognizer);
     // Once reading has begun the button stays disabled until the last reading is done.
     QTRY_VERIFY_WITH_TIMEOUT(recognizer->reads() > 0, 10000);
     QTRY_VERIFY_WITH_TIMEOUT(m_form->Button6->isEnabled(), 10000);
@@ -233,11 +240,7 @@ void TestScreenReading::typingWhileReadingWins()
 {
     QFETCH(QString, typed);
     auto recognizer = std::make_shared<GatedRecognizer>(kReadText);
-    m_form->setTextRecognizer(recognizer);
-    QImage image(200, 40, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QGuiApplication::clipboard()->setImage(image);
-    clickMemo();
+    pasteBlankPictureReadBy(recognizer);
     QVERIFY(recognizer->waitForStart());
     // Busy, and the window still takes input while the picture is read.
     QVERIFY(!m_form->Button6->isEnabled());
