@@ -22,6 +22,17 @@ LookupResult BankQuery::lookUp(const QString &inputText)
     return QuestionLookup::run(questions, lookupFragment(inputText));
 }
 
+ReadingChoice::Found BankQuery::findsInReading(const QString &recognisedText)
+{
+    QString lines = recognisedText;
+    lines.replace(u'\n', QStringLiteral("\r\n"));
+    const LookupResult result = lookUp(lines);
+    if (!result.found() || row(result.row).subject.isEmpty())
+        return ReadingChoice::Found::Nothing;
+    return result.kind == LookupResult::Kind::Similar ? ReadingChoice::Found::ForgivingMisreads
+                                                      : ReadingChoice::Found::AsRead;
+}
+
 qsizetype BankQuery::longestInput()
 {
     return QuestionLookup::longestInput(table());

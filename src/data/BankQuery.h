@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ReadingChoice.h"
 #include "search/Question.h"
 #include "search/QuestionLookup.h"
 
@@ -19,6 +20,11 @@ public:
     std::optional<Question> findLast(const QString &inputText);
     // The same lookup, saying how the row was found (see QuestionLookup).
     LookupResult lookUp(const QString &inputText);
+    // What the answer box would show for a text read from a picture once it is in the input box
+    // (its lines then separated by CR LF): an answer found as read, one found by forgiving a
+    // look-alike, or nothing (no row, or a row without a subject, which shows the guidance).
+    // The window and the command line choose among a picture's readings by it.
+    ReadingChoice::Found findsInReading(const QString &recognisedText);
     // How long an input the lookup reads at most (see QuestionLookup::longestInput); opens the
     // connection as lookUp does.
     qsizetype longestInput();

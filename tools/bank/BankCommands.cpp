@@ -354,22 +354,15 @@ int BankCommands::find(const QStringList &args)
                                          .arg(picturePath, reader.errorString()));
             // As the window: the text goes into the input box, whose lines the lookup sees
             // separated by CR LF; a reading that finds nothing is read again the other ways.
-            const auto asInputBox = [](QString text) {
-                return text.replace(u'\n', QStringLiteral("\r\n"));
-            };
             TesseractRecognizer recognizer;
             const ReadingChoice choice =
                 ReadingChoice::read(recognizer, picture, [&](const QString &text) {
-                    const LookupResult r = module.ADOQuery1->lookUp(asInputBox(text));
-                    if (!r.found() || module.ADOQuery1->row(r.row).subject.isEmpty())
-                        return ReadingChoice::Found::Nothing;
-                    return r.kind == LookupResult::Kind::Similar
-                               ? ReadingChoice::Found::ForgivingMisreads
-                               : ReadingChoice::Found::AsRead;
+                    return module.ADOQuery1->findsInReading(text);
                 });
             read = choice.text();
             Console::error(QStringLiteral("text read from the picture:\n") + read);
-            fragment = asInputBox(read);
+            fragment = read;
+            fragment.replace(u'\n', QStringLiteral("\r\n"));
         } else {
             fragment = line.positional[1];
         }

@@ -384,15 +384,7 @@ ReadingChoice::Found TForm1::findsInReading(const QString &text) const
 {
     if (!DataModule1)
         return ReadingChoice::Found::Nothing;
-    // As FindAnswer sees the text once it is in Memo1: lines separated by CR LF, and a row
-    // without a subject shows the guidance, not an answer.
-    QString lines = text;
-    lines.replace(u'\n', QStringLiteral("\r\n"));
-    const LookupResult result = DataModule1->ADOQuery1->lookUp(lines);
-    if (!result.found() || DataModule1->ADOQuery1->row(result.row).subject.isEmpty())
-        return ReadingChoice::Found::Nothing;
-    return result.kind == LookupResult::Kind::Similar ? ReadingChoice::Found::ForgivingMisreads
-                                                      : ReadingChoice::Found::AsRead;
+    return DataModule1->ADOQuery1->findsInReading(text);
 }
 
 void TForm1::readingFailed(const QString &message)
