@@ -64,11 +64,13 @@ const std::array<char16_t, 0x10000> &unitTable()
     return table;
 }
 
-QString looseOfNormalised(QStringView text)
+// Appends the loose form of already normalised text to `out`, whose buffer is reused.
+void appendLooseOfNormalised(QStringView text, QString &out)
 {
     const auto &table = unitTable();
-    QString out(text.size(), Qt::Uninitialized);
-    char16_t *o = reinterpret_cast<char16_t *>(out.data());
+    const qsizetype start = out.size();
+    out.resize(start + text.size());
+    char16_t *o = reinterpret_cast<char16_t *>(out.data()) + start;
     qsizetype k = 0;
     const char16_t *u = text.utf16();
     const qsizetype n = text.size();
@@ -89,7 +91,13 @@ QString looseOfNormalised(QStringView text)
         o[k++] = QChar::highSurrogate(c);
         o[k++] = QChar::lowSurrogate(c);
     }
-    out.truncate(k);
+    out.truncate(start + k);
+}
+
+QString looseOfNormalised(QStringView text)
+{
+    QString out;
+    appendLooseOfNormalised(text, out);
     return out;
 }
 
@@ -162,15 +170,23 @@ QString normalisedPart(QStringView part)
 
 QString looseText(QStringView text)
 {
-    if (!needsNormalising(text))
-        return looseOfNormalised(text);
     QString loose;
+    looseText(text, loose);
+    return loose;
+}
+
+void looseText(QStringView text, QString &out)
+{
+    out.truncate(0);
+    if (!needsNormalising(text)) {
+        appendLooseOfNormalised(text, out);
+        return;
+    }
     for (qsizetype at = 0; at < text.size();) {
         const qsizetype end = partEnd(text, at);
-        loose += looseOfNormalised(normalisedPart(text.mid(at, end - at)));
+        appendLooseOfNormalised(normalisedPart(text.mid(at, end - at)), out);
         at = end;
     }
-    return loose;
 }
 
 bool looseByDropping(QStringView text, QString &out, std::vector<qsizetype> *joins)
