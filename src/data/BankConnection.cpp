@@ -2,7 +2,6 @@
 
 #include "base/AppError.h"
 #include "data/BankSchema.h"
-#include "data/QuestionRowsFeed.h"
 #include "jet/JetDatabase.h"
 #include "platform/FreeHeapMemory.h"
 
@@ -33,9 +32,7 @@ std::unique_ptr<QuestionTable::Builder> readQuestions(const JetDatabase &db, con
     if (const QString problem = BankSchema::typeProblem(columns, at); !problem.isEmpty())
         throw AppError(QStringLiteral("The table \"%1\" in \"%2\" cannot be searched: %3")
                            .arg(table, path, problem));
-    // The rows are folded and packed on the second core while this one goes on reading.
     auto builder = std::make_unique<QuestionTable::Builder>();
-    QuestionRowsFeed feed(*builder);
     qsizetype rowNumber = 0;
     db.forEachRow(table, [&](const JetRow &row) {
         ++rowNumber;
@@ -49,9 +46,8 @@ std::unique_ptr<QuestionTable::Builder> readQuestions(const JetDatabase &db, con
                                    .arg(rowNumber)
                                    .arg(table));
         }
-        feed.add(row[at[0]].text, row[at[1]].text, row[at[2]].text, row[at[3]].text);
+        builder->append(row[at[0]].text, row[at[1]].text, row[at[2]].text, row[at[3]].text);
     });
-    feed.finish();
     return builder;
 }
 
