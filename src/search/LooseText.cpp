@@ -64,13 +64,11 @@ const std::array<char16_t, 0x10000> &unitTable()
     return table;
 }
 
-// Appends the loose form of already normalised text to `out`, whose buffer is reused.
-void appendLooseOfNormalised(QStringView text, QString &out)
+QString looseOfNormalised(QStringView text)
 {
     const auto &table = unitTable();
-    const qsizetype start = out.size();
-    out.resize(start + text.size());
-    char16_t *o = reinterpret_cast<char16_t *>(out.data()) + start;
+    QString out(text.size(), Qt::Uninitialized);
+    char16_t *o = reinterpret_cast<char16_t *>(out.data());
     qsizetype k = 0;
     const char16_t *u = text.utf16();
     const qsizetype n = text.size();
@@ -91,13 +89,7 @@ void appendLooseOfNormalised(QStringView text, QString &out)
         o[k++] = QChar::highSurrogate(c);
         o[k++] = QChar::lowSurrogate(c);
     }
-    out.truncate(start + k);
-}
-
-QString looseOfNormalised(QStringView text)
-{
-    QString out;
-    appendLooseOfNormalised(text, out);
+    out.truncate(k);
     return out;
 }
 
@@ -170,23 +162,15 @@ QString normalisedPart(QStringView part)
 
 QString looseText(QStringView text)
 {
+    if (!needsNormalising(text))
+        return looseOfNormalised(text);
     QString loose;
-    looseText(text, loose);
-    return loose;
-}
-
-void looseText(QStringView text, QString &out)
-{
-    out.truncate(0);
-    if (!needsNormalising(text)) {
-        appendLooseOfNormalised(text, out);
-        return;
-    }
     for (qsizetype at = 0; at < text.size();) {
         const qsizetype end = partEnd(text, at);
-        appendLooseOfNormalised(normalisedPart(text.mid(at, end - at)), out);
+        loose += looseOfNormalised(normalisedPart(text.mid(at, end - at)));
         at = end;
     }
+    return loose;
 }
 
 bool looseByDropping(QStringView text, QString &out, std::vector<qsizetype> *joins)

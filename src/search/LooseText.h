@@ -13,9 +13,6 @@
 // forms), letter case folded, then every blank, line break, punctuation mark, bracket, underscore
 // and invisible format character removed. What is left are the words of the question.
 QString looseText(QStringView text);
-// The same written to `out`, whose buffer is reused: no allocation per text when a table of a
-// million questions checks each one's loose form.
-void looseText(QStringView text, QString &out);
 
 // The loose form of a copied fragment: as looseText, after dropping a question number that a
 // page shows before the question ("12、", "12.", "(12)", "[12].", "第12题", "【12】"). A bare

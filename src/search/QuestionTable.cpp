@@ -14,35 +14,25 @@ void QuestionTable::Builder::append(QStringView subject, QStringView text, QStri
     m_subjects.append(subject);
     m_options.append(options);
     m_answers.append(answer);
-    // The scratch buffers keep their room from row to row: no allocation per question.
-    m_foldedScratch.resize(std::size_t(text.size()));
-    foldText(text, m_foldedScratch.data());
-    const QStringView folded(m_foldedScratch.data(), text.size());
+    const QString folded = foldText(text);
     // Positions fit one unit only in texts of up to 65,535 units.
-    m_patchScratch.clear();
+    QString patch;
     TextForm form = Folded;
     if (folded != text) {
         form = Whole;
         if (text.size() <= 0xFFFF) {
-            const std::size_t most = std::size_t(text.size());
-            for (qsizetype i = 0; i < text.size() && m_patchScratch.size() < most; ++i) {
-                if (folded[i] != text[i]) {
-                    m_patchScratch.push_back(char16_t(i));
-                    m_patchScratch.push_back(text[i].unicode());
-                }
+            for (qsizetype i = 0; i < text.size() && patch.size() < text.size(); ++i) {
+                if (folded[i] != text[i])
+                    patch.append(QChar(char16_t(i))).append(text[i]);
             }
-            if (m_patchScratch.size() < most)
+            if (patch.size() < text.size())
                 form = Patched;
         }
     }
     m_textForms.push_back(form);
-    m_texts.append(form == Patched
-                       ? QStringView(m_patchScratch.data(), qsizetype(m_patchScratch.size()))
-                   : form == Whole ? text
-                                   : QStringView());
+    m_texts.append(form == Patched ? QStringView(patch) : form == Whole ? text : QStringView());
     m_folded.append(folded);
-    looseText(text, m_looseScratch);
-    m_loose.append(folded, m_looseScratch);
+    m_loose.append(folded, looseText(text));
 }
 
 QuestionTable QuestionTable::Builder::build()

@@ -25,8 +25,6 @@ public:
         PackedTexts m_texts, m_options, m_folded;
         LooseTexts m_loose; // for the tolerant passes
         std::vector<quint8> m_textForms;
-        std::vector<char16_t> m_foldedScratch, m_patchScratch;
-        QString m_looseScratch;
     };
 
     static QuestionTable fromRows(const QList<Question> &rows);

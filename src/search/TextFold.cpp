@@ -40,15 +40,11 @@ char16_t foldUnit(char16_t unit)
 
 QString foldText(QStringView text)
 {
-    QString folded(text.size(), Qt::Uninitialized);
-    foldText(text, reinterpret_cast<char16_t *>(folded.data()));
-    return folded;
-}
-
-void foldText(QStringView text, char16_t *out)
-{
     const auto &table = foldTable();
+    QString folded(text.size(), Qt::Uninitialized);
+    char16_t *out = reinterpret_cast<char16_t *>(folded.data());
     const char16_t *in = text.utf16();
     for (qsizetype i = 0; i < text.size(); ++i)
         out[i] = table[in[i]];
+    return folded;
 }

@@ -8,5 +8,3 @@
 // each UTF-16 unit to one unit, so positions in the folded text are positions in the original.
 char16_t foldUnit(char16_t unit);
 QString foldText(QStringView text);
-// The same written to `out`, which must hold text.size() units.
-void foldText(QStringView text, char16_t *out);
