@@ -5,6 +5,7 @@
 #include "jet/JetFormat.h"
 #include "jet/JetHeader.h"
 #include "jet/JetText.h"
+#include "jet/LongValueClaims.h"
 #include "platform/MappedFilePages.h"
 
 #include <mdbtools.h>
@@ -13,7 +14,6 @@
 #include <cstring>
 #include <memory>
 #include <optional>
-#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -93,7 +93,7 @@ std::optional<QByteArrayView> longValueRow(const FileBytes &file, quint32 pointe
 // damage; with that, and a declared length no longer than the file, reading the whole table
 // never takes more bytes than the file holds, however its pointers are bent.
 std::optional<QByteArray> readMemoBytes(const FileBytes &file, const unsigned char *value, int size,
-                                        std::unordered_set<quint32> &used)
+                                        LongValueClaims &used)
 {
     if (size < kMemoHeader)
         return QByteArray();
@@ -111,7 +111,7 @@ std::optional<QByteArray> readMemoBytes(const FileBytes &file, const unsigned ch
     const quint32 firstRow = readU32(value + 4);
     if (word & kMemoSingleRow) {
         const auto row = longValueRow(file, firstRow);
-        if (!row || quint32(row->size()) < declared || !used.insert(firstRow).second)
+        if (!row || quint32(row->size()) < declared || !used.claim(firstRow))
             return std::nullopt;
         return row->first(declared).toByteArray();
     }
@@ -123,7 +123,7 @@ std::optional<QByteArray> readMemoBytes(const FileBytes &file, const unsigned ch
     // reader busy for millions of page reads.
     quint32 linksLeft = 1 + declared / 32;
     while (quint32(bytes.size()) < declared) {
-        if (next == 0 || linksLeft-- == 0 || !used.insert(next).second)
+        if (next == 0 || linksLeft-- == 0 || !used.claim(next))
             return std::nullopt;
         const auto row = longValueRow(file, next);
         if (!row || row->size() < 4)
@@ -147,8 +147,7 @@ enum class CellFault {
 
 // Decodes one value into `cell`.
 CellFault decodeCell(MdbHandle *mdb, const FileBytes &file, MdbColumn *col, const MdbField &field,
-                     int rowStart, int rowEnd, std::unordered_set<quint32> &usedLongValues,
-                     JetCell &cell)
+                     int rowStart, int rowEnd, LongValueClaims &usedLongValues, JetCell &cell)
 {
     cell = JetCell();
     if (col->col_type == MDB_BOOL) {
@@ -386,7 +385,7 @@ void JetDatabase::forEachRow(const QString &table,
     std::vector<MdbField> fields(columnCount);
     JetRow row(columnCount);
     const FileBytes file{m_data, m_size};
-    std::unordered_set<quint32> usedLongValues;
+    LongValueClaims usedLongValues(m_size);
 
     // No column is bound: libmdb walks the pages and finds the rows, the values are decoded
     // here from the page buffer it leaves behind.

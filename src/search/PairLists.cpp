@@ -154,29 +154,44 @@ PairLists::PairLists(qsizetype rowCount, const RowPairs &rowPairs)
     m_firstBlock.push_back(quint32(blocks));
     order = {};
 
-    // Pass 2: the rows arrive in ascending order, so every list is written in order.
+    // Pass 2: the rows arrive in ascending order, so every list is written in order. The slot's
+    // fields are read into locals before the bytes are written and stored after: a byte store
+    // may alias them, and reloading them after every byte stalls on the store.
     m_bytes.resize(bytes);
     m_blockLast.resize(blocks);
     m_blockStart.resize(blocks);
+    quint8 *const out = m_bytes.data();
     for (qsizetype row = 0; row < rowCount; ++row) {
         pairsWithHomes(row, rowPairs, table, keys, homes);
+        const quint32 r = quint32(row);
         for (std::size_t i = 0; i < keys.size(); ++i) {
             PairTable::Slot &s = table.slot(keys[i], homes[i]);
-            if (s.lastRow == quint32(row))
+            const quint32 last = s.lastRow;
+            if (last == r)
                 continue;
-            const quint32 n = s.value++ - 1;
+            const quint32 n = s.value - 1;
+            quint32 at = s.bytes;
             const std::size_t block = s.block + n / PostingList::kBlock;
+            s.value = n + 2;
+            s.lastRow = r;
             if (n % PostingList::kBlock == 0)
-                m_blockStart[block] = s.bytes;
-            quint32 gap = n == 0 ? quint32(row) : quint32(row) - s.lastRow - 1;
+                m_blockStart[block] = at;
+            quint32 gap = n == 0 ? r : r - last - 1;
             while (gap >= 0x80) {
-                m_bytes[s.bytes++] = quint8(gap | 0x80);
+                out[at++] = quint8(gap | 0x80);
                 gap >>= 7;
             }
-            m_bytes[s.bytes++] = quint8(gap);
-            m_blockLast[block] = quint32(row);
-            s.lastRow = quint32(row);
+            out[at++] = quint8(gap);
+            s.bytes = at;
+            // A block's last row is written when the block fills; the last block of each list
+            // is finished below.
+            if (n % PostingList::kBlock == PostingList::kBlock - 1)
+                m_blockLast[block] = r;
         }
+    }
+    for (const PairTable::Slot &s : cells) {
+        if (s.value > 1)
+            m_blockLast[s.block + (s.value - 2) / PostingList::kBlock] = s.lastRow;
     }
 }
 
