@@ -5,39 +5,6 @@
 #include <algorithm>
 #include <stdexcept>
 
-void LooseTexts::append(QStringView folded, QStringView loose)
-{
-    // A folded text with a NUL is stored as well: its pairs with the NUL would share their key
-    // with the end pairs (unit, U+0000), and no list built on the folded ones could tell them
-    // apart. Bank files hold no NUL in text, so this costs nothing there.
-    if (!looseByDropping(folded, m_check) || m_check != loose || folded.contains(QChar(0))) {
-        m_storedRows.push_back(quint32(m_rows));
-        m_stored.append(loose);
-    }
-    ++m_rows;
-    m_maxLength = qMax(m_maxLength, loose.size());
-}
-
-void LooseTexts::attach(std::shared_ptr<const PackedTexts> folded)
-{
-    if (!folded || folded->size() != m_rows)
-        throw std::logic_error("LooseTexts: folded texts of another table");
-    m_folded = std::move(folded);
-    m_stored.shrinkToFit();
-    m_storedRows.shrink_to_fit();
-    m_check = QString();
-}
-
-QStringView LooseTexts::text(qsizetype row, QString &scratch) const
-{
-    const auto it = std::lower_bound(m_storedRows.begin(), m_storedRows.end(), quint32(row));
-    if (it != m_storedRows.end() && *it == quint32(row))
-        return m_stored.at(it - m_storedRows.begin());
-    // Checked when the row was appended: dropping gives exactly its loose form.
-    looseByDropping(m_folded->at(row), scratch);
-    return scratch;
-}
-
 namespace {
 
 void addAllPairs(QStringView text, std::vector<quint32> &keys)
@@ -57,40 +24,80 @@ bool holdsPair(QStringView text, char16_t first, char16_t second)
     return false;
 }
 
-} // namespace
-
-void LooseTexts::pairsOfRow(qsizetype row, std::vector<quint32> &keys, QString &scratch,
-                            std::vector<qsizetype> &joins) const
+// The pairs a loose form derived by dropping holds beyond its folded text's pairs: where
+// dropping joined two units, and the end pair when the folded text ends in a dropped unit.
+void addJoinedPairs(QStringView folded, QStringView loose, const std::vector<qsizetype> &joins,
+                    std::vector<quint32> &keys)
 {
-    const auto it = std::lower_bound(m_storedRows.begin(), m_storedRows.end(), quint32(row));
-    if (it != m_storedRows.end() && *it == quint32(row)) {
-        addAllPairs(m_stored.at(it - m_storedRows.begin()), keys);
-        return;
-    }
-    const QStringView folded = m_folded->at(row);
-    looseByDropping(folded, scratch, &joins);
-    const qsizetype n = scratch.size();
+    const qsizetype n = loose.size();
     for (const qsizetype k : joins) {
         if (k == n) {
-            // The folded text ends in a dropped unit, so its end pair is another one.
-            keys.push_back(PairLists::key(scratch[n - 1].unicode(), 0));
+            keys.push_back(PairLists::key(loose[n - 1].unicode(), 0));
             continue;
         }
-        const char16_t first = scratch[k - 1].unicode(), second = scratch[k].unicode();
+        const char16_t first = loose[k - 1].unicode(), second = loose[k].unicode();
         // The folded lists already hold the row under a pair it also has as neighbours.
         if (!holdsPair(folded, first, second))
             keys.push_back(PairLists::key(first, second));
     }
 }
 
-PairLists LooseTexts::pairsBeyondFolded() const
+} // namespace
+
+void LooseTexts::append(QStringView folded, QStringView loose)
 {
-    if (!m_folded)
-        throw std::logic_error("LooseTexts: pairs asked for before the folded texts are attached");
-    QString scratch;
-    std::vector<qsizetype> joins;
-    return PairLists(m_rows, [&](qsizetype row, std::vector<quint32> &keys) {
-        pairsOfRow(row, keys, scratch, joins);
+    if (m_beyondStart.empty())
+        m_beyondStart.push_back(0);
+    // A folded text with a NUL is stored as well: its pairs with the NUL would share their key
+    // with the end pairs (unit, U+0000), and no list built on the folded ones could tell them
+    // apart. Bank files hold no NUL in text, so this costs nothing there.
+    if (!looseByDropping(folded, m_check, &m_joins) || m_check != loose ||
+        folded.contains(QChar(0))) {
+        m_storedRows.push_back(quint32(m_rows));
+        m_stored.append(loose);
+        addAllPairs(loose, m_beyondKeys);
+    } else {
+        addJoinedPairs(folded, m_check, m_joins, m_beyondKeys);
+    }
+    // Collected now, while the row is at hand: listing them later meant dropping the marks of
+    // every folded text twice more.
+    m_beyondStart.push_back(quint32(m_beyondKeys.size()));
+    ++m_rows;
+    m_maxLength = qMax(m_maxLength, loose.size());
+}
+
+void LooseTexts::attach(std::shared_ptr<const PackedTexts> folded)
+{
+    if (!folded || folded->size() != m_rows)
+        throw std::logic_error("LooseTexts: folded texts of another table");
+    m_folded = std::move(folded);
+    m_stored.shrinkToFit();
+    m_storedRows.shrink_to_fit();
+    m_check = QString();
+    m_joins = {};
+}
+
+QStringView LooseTexts::text(qsizetype row, QString &scratch) const
+{
+    const auto it = std::lower_bound(m_storedRows.begin(), m_storedRows.end(), quint32(row));
+    if (it != m_storedRows.end() && *it == quint32(row))
+        return m_stored.at(it - m_storedRows.begin());
+    // Checked when the row was appended: dropping gives exactly its loose form.
+    looseByDropping(m_folded->at(row), scratch);
+    return scratch;
+}
+
+PairLists LooseTexts::takePairsBeyondFolded()
+{
+    std::vector<quint32> keys = std::move(m_beyondKeys);
+    std::vector<quint32> start = std::move(m_beyondStart);
+    m_beyondKeys = {};
+    m_beyondStart = {};
+    if (start.empty())
+        start.push_back(0);
+    return PairLists(m_rows, [&](qsizetype row, std::vector<quint32> &out) {
+        out.assign(keys.begin() + start[std::size_t(row)],
+                   keys.begin() + start[std::size_t(row) + 1]);
     });
 }
 

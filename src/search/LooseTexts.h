@@ -28,8 +28,9 @@ public:
 
     // For a pair index on top of the folded texts' one: the pairs each loose form holds beyond
     // its folded text's pairs (where dropping joined two units, and every pair of a stored
-    // form), and, sorted by key, how many stored rows the folded lists hold under each key.
-    PairLists pairsBeyondFolded() const;
+    // form), collected as the rows were appended and handed over once; and, sorted by key, how
+    // many stored rows the folded lists hold under each key.
+    PairLists takePairsBeyondFolded();
     std::vector<std::pair<quint32, quint32>> storedRowsInFoldedPairs() const;
 
 private:
@@ -38,8 +39,8 @@ private:
     PackedTexts m_stored;
     qsizetype m_rows = 0;
     qsizetype m_maxLength = 0;
-    QString m_check; // reused by append
-    // Keeps pairsBeyondFolded's scratch out of its loop.
-    void pairsOfRow(qsizetype row, std::vector<quint32> &keys, QString &scratch,
-                    std::vector<qsizetype> &joins) const;
+    QString m_check;                    // reused by append
+    std::vector<qsizetype> m_joins;     // reused by append
+    std::vector<quint32> m_beyondKeys;  // each row's pairs beyond its folded text's, in row order
+    std::vector<quint32> m_beyondStart; // m_rows + 1: where each row's keys start
 };

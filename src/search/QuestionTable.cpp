@@ -52,13 +52,13 @@ QuestionTable QuestionTable::Builder::build()
     table.m_textForms = std::move(m_textForms);
     table.m_textForms.shrink_to_fit();
     // The loose index lists a row under the folded texts' lists and under the few pairs its
-    // loose form holds beyond them; those are collected on a second core meanwhile.
-    const auto loose = std::make_shared<const LooseTexts>(std::move(m_loose));
+    // loose form holds beyond them; those were collected with the rows and are listed on a
+    // second core meanwhile.
     PairLists beyondFolded;
     std::exception_ptr looseFailure;
     std::thread looseBuild([&] {
         try {
-            beyondFolded = loose->pairsBeyondFolded();
+            beyondFolded = m_loose.takePairsBeyondFolded();
         } catch (...) {
             looseFailure = std::current_exception();
         }
@@ -72,6 +72,7 @@ QuestionTable QuestionTable::Builder::build()
     looseBuild.join();
     if (looseFailure)
         std::rethrow_exception(looseFailure);
+    const auto loose = std::make_shared<const LooseTexts>(std::move(m_loose));
     table.m_loose =
         std::make_unique<LooseMatcher>(loose, table.m_index->lists(), std::move(beyondFolded));
     return table;
