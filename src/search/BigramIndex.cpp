@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <functional>
 #include <limits>
+#include <thread>
 
 namespace {
 
@@ -29,6 +30,17 @@ void textPairs(QStringView text, std::vector<quint32> &keys)
         keys.push_back(pairKey(u[n - 1], 0));
 }
 
+// A second thread pays for itself only on a large table: below this, starting it costs about
+// as much as it saves.
+constexpr qsizetype kRowsForSecondThread = 20000;
+
+int listingThreads(qsizetype rows)
+{
+    if (rows < kRowsForSecondThread)
+        return 1;
+    return int(qBound(1u, std::thread::hardware_concurrency(), 2u));
+}
+
 } // namespace
 
 BigramIndex::BigramIndex(PackedTexts texts)
@@ -38,11 +50,15 @@ BigramIndex::BigramIndex(PackedTexts texts)
 
 BigramIndex::BigramIndex(std::shared_ptr<const IndexTexts> texts) : m_texts(std::move(texts))
 {
-    QString scratch;
-    m_lists = std::make_shared<const PairLists>(m_texts->size(),
-                                                [&](qsizetype row, std::vector<quint32> &keys) {
-                                                    textPairs(m_texts->text(row, scratch), keys);
-                                                });
+    // Each thread reads the texts through a scratch string of its own.
+    const auto makeRowPairs = [this] {
+        return PairLists::RowPairs(
+            [this, scratch = QString()](qsizetype row, std::vector<quint32> &keys) mutable {
+                textPairs(m_texts->text(row, scratch), keys);
+            });
+    };
+    m_lists = std::make_shared<const PairLists>(m_texts->size(), makeRowPairs,
+                                                listingThreads(m_texts->size()));
 }
 
 BigramIndex::BigramIndex(std::shared_ptr<const IndexTexts> texts,

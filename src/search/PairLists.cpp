@@ -1,7 +1,9 @@
 #include "search/PairLists.h"
 
 #include <algorithm>
+#include <exception>
 #include <limits>
+#include <thread>
 
 namespace {
 
@@ -18,9 +20,10 @@ public:
         quint32 lastRow; // a row counts once however often it holds the pair
         quint32 bytes;   // size of its coded list, later where the next row is written
         quint32 block;   // the list's first block, for writing
+        quint32 firstRow;
     };
 
-    PairTable() : m_slots(std::size_t(1) << 16, Slot{0, 0, kNoRow, 0, 0}), m_shift(64 - 16) {}
+    PairTable() : m_slots(std::size_t(1) << 16, Slot{0, 0, kNoRow, 0, 0, 0}), m_shift(64 - 16) {}
 
     std::size_t home(quint32 key) const
     {
@@ -53,7 +56,7 @@ private:
     void grow()
     {
         std::vector<Slot> old = std::move(m_slots);
-        m_slots.assign(old.size() * 2, Slot{0, 0, kNoRow, 0, 0});
+        m_slots.assign(old.size() * 2, Slot{0, 0, kNoRow, 0, 0, 0});
         --m_shift;
         const std::size_t mask = m_slots.size() - 1;
         for (const Slot &s : old) {
@@ -72,13 +75,15 @@ private:
 };
 
 // The pair keys of one row and their home slots, which are prefetched: the table is far larger
-// than the cache, and the misses then overlap. `keys` and `homes` are reused between rows.
-void pairsWithHomes(qsizetype row, const PairLists::RowPairs &rowPairs, PairTable &table,
-                    std::vector<quint32> &keys, std::vector<std::size_t> &homes)
+// than the cache, and the misses then overlap. `keys` and `homes` are reused between rows. Room
+// for new keys is made only when they may come: a slot found must stay where it is.
+void pairsWithHomes(qsizetype row, const PairLists::RowPairs &rowPairs, bool newKeys,
+                    PairTable &table, std::vector<quint32> &keys, std::vector<std::size_t> &homes)
 {
     keys.clear();
     rowPairs(row, keys);
-    table.reserveFor(keys.size());
+    if (newKeys)
+        table.reserveFor(keys.size());
     homes.resize(keys.size());
     for (std::size_t i = 0; i < keys.size(); ++i) {
         homes[i] = table.home(keys[i]);
@@ -97,102 +102,186 @@ quint32 codedSize(quint32 gap)
     return n;
 }
 
+// Runs work(0) .. work(parts - 1), part 0 on this thread, and rethrows the first failure once
+// all have ended.
+void runParts(int parts, const std::function<void(int)> &work)
+{
+    std::vector<std::exception_ptr> failures(static_cast<std::size_t>(parts));
+    std::vector<std::thread> threads;
+    for (int part = 1; part < parts; ++part) {
+        threads.emplace_back([&, part] {
+            try {
+                work(part);
+            } catch (...) {
+                failures[std::size_t(part)] = std::current_exception();
+            }
+        });
+    }
+    try {
+        work(0);
+    } catch (...) {
+        failures[0] = std::current_exception();
+    }
+    for (std::thread &t : threads)
+        t.join();
+    for (const std::exception_ptr &failure : failures) {
+        if (failure)
+            std::rethrow_exception(failure);
+    }
+}
+
 } // namespace
 
 PairLists::PairLists(qsizetype rowCount, const RowPairs &rowPairs)
+    : PairLists(
+          rowCount, [&rowPairs] { return rowPairs; }, 1)
 {
-    PairTable table;
-    std::vector<quint32> keys;
-    std::vector<std::size_t> homes;
+}
 
-    // Pass 1: how many rows hold each pair, and the bytes of its coded list.
-    for (qsizetype row = 0; row < rowCount; ++row) {
-        pairsWithHomes(row, rowPairs, table, keys, homes);
-        for (std::size_t i = 0; i < keys.size(); ++i) {
-            PairTable::Slot &s = table.slot(keys[i], homes[i]);
-            if (s.lastRow != quint32(row)) {
-                const quint32 gap = s.value == 0 ? quint32(row) : quint32(row) - s.lastRow - 1;
-                s.bytes += codedSize(gap);
-                s.lastRow = quint32(row);
-                ++s.value;
+PairLists::PairLists(qsizetype rowCount, const std::function<RowPairs()> &makeRowPairs, int threads)
+{
+    // Each thread takes a range of rows; a list is its rows from the first range, then from the
+    // second, and so on, so each thread writes its own stretch of every list.
+    const int parts = int(std::clamp<qsizetype>(threads, 1, qMax<qsizetype>(rowCount, 1)));
+    std::vector<qsizetype> bounds;
+    for (int part = 0; part <= parts; ++part)
+        bounds.push_back(rowCount * part / parts);
+    std::vector<PairTable> tables(static_cast<std::size_t>(parts));
+
+    // Pass 1: how many rows of its range hold each pair, the first and last of them, and the
+    // bytes of their gaps coded as though the range began the list.
+    runParts(parts, [&](int part) {
+        const RowPairs rowPairs = makeRowPairs();
+        PairTable &table = tables[std::size_t(part)];
+        std::vector<quint32> keys;
+        std::vector<std::size_t> homes;
+        for (qsizetype row = bounds[std::size_t(part)]; row < bounds[std::size_t(part) + 1];
+             ++row) {
+            pairsWithHomes(row, rowPairs, true, table, keys, homes);
+            for (std::size_t i = 0; i < keys.size(); ++i) {
+                PairTable::Slot &s = table.slot(keys[i], homes[i]);
+                if (s.lastRow != quint32(row)) {
+                    if (s.value == 0)
+                        s.firstRow = quint32(row);
+                    const quint32 gap = s.value == 0 ? quint32(row) : quint32(row) - s.lastRow - 1;
+                    s.bytes += codedSize(gap);
+                    s.lastRow = quint32(row);
+                    ++s.value;
+                }
             }
         }
-    }
+    });
 
-    // Keys in order, each with where its rows, blocks and bytes start; each slot then holds the
-    // rows written to its list + 1, where the list's blocks start and where its next bytes go.
-    std::vector<std::pair<quint32, quint32>> order; // key, slot
-    std::vector<PairTable::Slot> &cells = table.cells();
-    for (std::size_t i = 0; i < cells.size(); ++i) {
-        if (cells[i].value != 0)
-            order.emplace_back(cells[i].key, quint32(i));
+    // Keys in order, each with where its rows, blocks and bytes start. Each range's slot then
+    // holds the rows before its stretch + 1, the list's first block, where its bytes go and the
+    // row before its stretch, as writing the list on from there needs them.
+    struct Entry {
+        quint32 key;
+        quint32 part;
+        quint32 slot;
+        bool operator<(const Entry &other) const
+        {
+            return key != other.key ? key < other.key : part < other.part;
+        }
+    };
+    std::vector<Entry> order;
+    for (std::size_t part = 0; part < tables.size(); ++part) {
+        const std::vector<PairTable::Slot> &cells = tables[part].cells();
+        for (std::size_t i = 0; i < cells.size(); ++i) {
+            if (cells[i].value != 0)
+                order.push_back({cells[i].key, quint32(part), quint32(i)});
+        }
     }
     std::sort(order.begin(), order.end());
     m_keys.reserve(order.size());
     m_listStart.reserve(order.size() + 1);
     m_firstBlock.reserve(order.size() + 1);
     quint64 rows = 0, blocks = 0, bytes = 0;
-    for (const auto &[key, at] : order) {
-        PairTable::Slot &s = cells[at];
+    for (std::size_t i = 0; i < order.size();) {
+        const quint32 key = order[i].key;
         m_keys.push_back(key);
         m_listStart.push_back(quint32(rows));
         m_firstBlock.push_back(quint32(blocks));
-        const quint32 count = s.value;
-        const quint32 size = s.bytes;
-        s.value = 1;
-        s.block = quint32(blocks);
-        s.bytes = quint32(bytes);
-        s.lastRow = kNoRow;
-        rows += count;
-        blocks += (count + PostingList::kBlock - 1) / PostingList::kBlock;
-        bytes += size;
+        const quint64 listRows = rows;
+        quint32 before = kNoRow;
+        for (; i < order.size() && order[i].key == key; ++i) {
+            PairTable::Slot &s = tables[order[i].part].cells()[order[i].slot];
+            const quint32 count = s.value;
+            quint32 size = s.bytes;
+            if (before != kNoRow)
+                size = size - codedSize(s.firstRow) + codedSize(s.firstRow - before - 1);
+            const quint32 last = s.lastRow;
+            s.value = quint32(rows - listRows) + 1;
+            s.block = quint32(blocks);
+            s.bytes = quint32(bytes);
+            s.lastRow = before;
+            before = last;
+            rows += count;
+            bytes += size;
+        }
+        blocks += (rows - listRows + PostingList::kBlock - 1) / PostingList::kBlock;
         // Jet files stop at 2 GB, far below these limits.
         if (rows >= kNoRow || bytes >= kNoRow)
             qFatal("PairLists: more pairs than a Jet file can hold");
     }
     m_listStart.push_back(quint32(rows));
     m_firstBlock.push_back(quint32(blocks));
-    order = {};
 
-    // Pass 2: the rows arrive in ascending order, so every list is written in order. The slot's
-    // fields are read into locals before the bytes are written and stored after: a byte store
-    // may alias them, and reloading them after every byte stalls on the store.
+    // Pass 2: the rows arrive in ascending order, so every stretch is written in order, after
+    // the one before it. The slot's fields are read into locals before the bytes are written
+    // and stored after: a byte store may alias them, and reloading them after every byte
+    // stalls on the store.
     m_bytes.resize(bytes);
     m_blockLast.resize(blocks);
     m_blockStart.resize(blocks);
-    quint8 *const out = m_bytes.data();
-    for (qsizetype row = 0; row < rowCount; ++row) {
-        pairsWithHomes(row, rowPairs, table, keys, homes);
-        const quint32 r = quint32(row);
-        for (std::size_t i = 0; i < keys.size(); ++i) {
-            PairTable::Slot &s = table.slot(keys[i], homes[i]);
-            const quint32 last = s.lastRow;
-            if (last == r)
-                continue;
-            const quint32 n = s.value - 1;
-            quint32 at = s.bytes;
-            const std::size_t block = s.block + n / PostingList::kBlock;
-            s.value = n + 2;
-            s.lastRow = r;
-            if (n % PostingList::kBlock == 0)
-                m_blockStart[block] = at;
-            quint32 gap = n == 0 ? r : r - last - 1;
-            while (gap >= 0x80) {
-                out[at++] = quint8(gap | 0x80);
-                gap >>= 7;
+    runParts(parts, [&](int part) {
+        const RowPairs rowPairs = makeRowPairs();
+        PairTable &table = tables[std::size_t(part)];
+        std::vector<quint32> keys;
+        std::vector<std::size_t> homes;
+        quint8 *const out = m_bytes.data();
+        quint32 *const blockStart = m_blockStart.data();
+        quint32 *const blockLast = m_blockLast.data();
+        for (qsizetype row = bounds[std::size_t(part)]; row < bounds[std::size_t(part) + 1];
+             ++row) {
+            pairsWithHomes(row, rowPairs, false, table, keys, homes);
+            const quint32 r = quint32(row);
+            for (std::size_t i = 0; i < keys.size(); ++i) {
+                PairTable::Slot &s = table.slot(keys[i], homes[i]);
+                const quint32 last = s.lastRow;
+                if (last == r)
+                    continue;
+                const quint32 n = s.value - 1;
+                quint32 at = s.bytes;
+                const std::size_t block = s.block + n / PostingList::kBlock;
+                s.value = n + 2;
+                s.lastRow = r;
+                if (n % PostingList::kBlock == 0)
+                    blockStart[block] = at;
+                quint32 gap = n == 0 ? r : r - last - 1;
+                while (gap >= 0x80) {
+                    out[at++] = quint8(gap | 0x80);
+                    gap >>= 7;
+                }
+                out[at++] = quint8(gap);
+                s.bytes = at;
+                // A block's last row is written when the block fills; the last block of each
+                // list is finished below.
+                if (n % PostingList::kBlock == PostingList::kBlock - 1)
+                    blockLast[block] = r;
             }
-            out[at++] = quint8(gap);
-            s.bytes = at;
-            // A block's last row is written when the block fills; the last block of each list
-            // is finished below.
-            if (n % PostingList::kBlock == PostingList::kBlock - 1)
-                m_blockLast[block] = r;
         }
+    });
+    // The range that wrote a list's last row knows where its last block ends.
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        if (i + 1 < order.size() && order[i + 1].key == order[i].key)
+            continue;
+        const PairTable::Slot &s = tables[order[i].part].cells()[order[i].slot];
+        m_blockLast[s.block + (s.value - 2) / PostingList::kBlock] = s.lastRow;
     }
-    for (const PairTable::Slot &s : cells) {
-        if (s.value > 1)
-            m_blockLast[s.block + (s.value - 2) / PostingList::kBlock] = s.lastRow;
-    }
+    m_keys.shrink_to_fit();
+    m_listStart.shrink_to_fit();
+    m_firstBlock.shrink_to_fit();
 }
 
 bool PairLists::find(quint32 key, PostingList *out) const

@@ -24,6 +24,10 @@ public:
     PairLists() = default;
     // Asks for each row's pairs twice, in row order: once to size the lists, once to write them.
     PairLists(qsizetype rowCount, const RowPairs &rowPairs);
+    // The same lists made by `threads` threads, each listing a range of the rows with a RowPairs
+    // of its own from `makeRowPairs` (called on that thread); the ranges' stretches of each list
+    // are sized first, so that each thread writes its own in place.
+    PairLists(qsizetype rowCount, const std::function<RowPairs()> &makeRowPairs, int threads);
 
     // The list under `key`; false when no row is listed there.
     bool find(quint32 key, PostingList *out) const;
