@@ -2,12 +2,24 @@
 
 #include "base/AppError.h"
 #include "data/BankSchema.h"
+#include "data/QuestionBatchQueue.h"
 #include "jet/JetDatabase.h"
 #include "platform/FreeHeapMemory.h"
+
+#include <exception>
+#include <thread>
 
 namespace {
 
 constexpr int kTextType = 10;
+// Batches small enough to stay in the cache between the two threads, enough of them that
+// neither waits for the other over an uneven stretch of rows.
+constexpr qsizetype kRowsPerBatch = 1024;
+constexpr int kBatchesInFlight = 8;
+
+// Thrown inside the walk over the rows when the building thread has failed: its failure is the
+// one reported.
+struct BuildingStopped {};
 
 // Reads the rows of the bank table in storage order. A file without the table or one of the
 // four columns is still a working connection, the lookup then reports what is missing; a
@@ -33,21 +45,61 @@ std::unique_ptr<QuestionTable::Builder> readQuestions(const JetDatabase &db, con
         throw AppError(QStringLiteral("The table \"%1\" in \"%2\" cannot be searched: %3")
                            .arg(table, path, problem));
     auto builder = std::make_unique<QuestionTable::Builder>();
-    qsizetype rowNumber = 0;
-    db.forEachRow(table, [&](const JetRow &row) {
-        ++rowNumber;
-        // Text holds no NUL: one there means the bytes are something else, as when a memo's
-        // header is read through a column that claims to be Text, and must not be shown.
-        for (const int c : at) {
-            if (columns[c].type == kTextType && row[c].text.contains(QChar(0)))
-                throw AppError(QStringLiteral("The database file \"%1\" is damaged: the value of "
-                                              "column \"%2\" in row %3 of table \"%4\" is not text")
-                                   .arg(path, columns[c].name)
-                                   .arg(rowNumber)
-                                   .arg(table));
+    // Folding and packing the rows takes longer than reading them, so the rows are built into
+    // the table on a second thread while the file is read on this one.
+    QuestionBatchQueue queue(kBatchesInFlight);
+    std::exception_ptr buildFailure;
+    std::thread building([&] {
+        try {
+            while (std::unique_ptr<QuestionBatch> batch = queue.takeFull()) {
+                for (qsizetype r = 0; r < batch->rows(); ++r)
+                    builder->append(batch->field(r, 0), batch->field(r, 1), batch->field(r, 2),
+                                    batch->field(r, 3));
+                queue.giveBack(std::move(batch));
+            }
+        } catch (...) {
+            buildFailure = std::current_exception();
+            queue.abandon();
         }
-        builder->append(row[at[0]].text, row[at[1]].text, row[at[2]].text, row[at[3]].text);
     });
+    try {
+        std::unique_ptr<QuestionBatch> batch = queue.takeEmpty();
+        qsizetype rowNumber = 0;
+        db.forEachRow(table, [&](const JetRow &row) {
+            ++rowNumber;
+            // Text holds no NUL: one there means the bytes are something else, as when a
+            // memo's header is read through a column that claims to be Text, and must not be
+            // shown.
+            for (const int c : at) {
+                if (columns[c].type == kTextType && row[c].text.contains(QChar(0)))
+                    throw AppError(QStringLiteral("The database file \"%1\" is damaged: the value "
+                                                  "of column \"%2\" in row %3 of table \"%4\" "
+                                                  "is not text")
+                                       .arg(path, columns[c].name)
+                                       .arg(rowNumber)
+                                       .arg(table));
+            }
+            if (!batch)
+                throw BuildingStopped();
+            batch->add({row[at[0]].text, row[at[1]].text, row[at[2]].text, row[at[3]].text});
+            if (batch->rows() == kRowsPerBatch) {
+                queue.pushFull(std::move(batch));
+                batch = queue.takeEmpty();
+            }
+        });
+        if (batch && batch->rows() > 0)
+            queue.pushFull(std::move(batch));
+    } catch (...) {
+        queue.finish();
+        building.join();
+        if (buildFailure)
+            std::rethrow_exception(buildFailure);
+        throw;
+    }
+    queue.finish();
+    building.join();
+    if (buildFailure)
+        std::rethrow_exception(buildFailure);
     return builder;
 }
 

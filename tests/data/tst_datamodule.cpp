@@ -276,6 +276,35 @@ private slots:
         QCOMPARE(failureOf([&] { module.ADOQuery1->findLast("题目"); }), message.arg(m_bank));
     }
 
+    // Rows are built into the table on a second thread while the file is still being read; a
+    // damaged row far into a large bank, with many rows in flight, still fails the connect with
+    // its own message, and nothing is left connected.
+    void damageFarIntoALargeBankFailsConnect_data()
+    {
+        QTest::addColumn<int>("damagedRow");
+        QTest::newRow("first row") << 1;
+        QTest::newRow("between batches") << 2049;
+        QTest::newRow("last row") << 6000;
+    }
+    void damageFarIntoALargeBankFailsConnect()
+    {
+        QFETCH(int, damagedRow);
+        QVector<BankRecord> rows;
+        for (int i = 1; i <= 6000; ++i) {
+            const QString subject = i == damagedRow ? QStringLiteral("科") + QChar(0) : u"科目"_qs;
+            rows.append(
+                WrittenBank::row(subject, QStringLiteral("第%1题的内容").arg(i), "甲;乙", "A"));
+        }
+        QVERIFY(WrittenBank::write(m_bank, rows));
+        TDataModule1 module(m_appPath);
+        QCOMPARE(failureOf([&] { module.DataModuleCreate(); }),
+                 QStringLiteral("The database file \"%1\" is damaged: the value of column "
+                                "\"科目\" in row %2 of table \"问题\" is not text")
+                     .arg(m_bank)
+                     .arg(damagedRow));
+        QVERIFY(!module.ADOConnection1->Connected());
+    }
+
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_appPath;
