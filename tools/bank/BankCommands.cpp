@@ -229,7 +229,9 @@ int BankCommands::dump(const QStringList &args)
             out += '\n';
             if (out.size() > (1 << 20)) {
                 Console::out(out);
-                out.clear();
+                // Keeps the buffer: clear() would free it and the next megabyte grow it again,
+                // page by page, for every megabyte of output.
+                out.truncate(0);
             }
         });
         Console::out(out);
