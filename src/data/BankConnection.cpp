@@ -5,6 +5,8 @@
 #include "data/QuestionBatchQueue.h"
 #include "jet/JetDatabase.h"
 #include "platform/FreeHeapMemory.h"
+#include "search/LooseText.h"
+#include "search/TextFold.h"
 
 #include <exception>
 #include <thread>
@@ -46,15 +48,21 @@ std::unique_ptr<QuestionTable::Builder> readQuestions(const JetDatabase &db, con
                            .arg(table, path, problem));
     auto builder = std::make_unique<QuestionTable::Builder>();
     // Folding and packing the rows takes longer than reading them, so the rows are built into
-    // the table on a second thread while the file is read on this one.
+    // the table on a second thread while the file is read on this one; this one also makes each
+    // question's folded and loose forms, which keeps the two threads about as busy.
     QuestionBatchQueue queue(kBatchesInFlight);
     std::exception_ptr buildFailure;
     std::thread building([&] {
         try {
             while (std::unique_ptr<QuestionBatch> batch = queue.takeFull()) {
-                for (qsizetype r = 0; r < batch->rows(); ++r)
-                    builder->append(batch->field(r, 0), batch->field(r, 1), batch->field(r, 2),
-                                    batch->field(r, 3));
+                for (qsizetype r = 0; r < batch->rows(); ++r) {
+                    builder->appendForms(batch->field(r, QuestionBatch::Subject),
+                                         batch->field(r, QuestionBatch::Text),
+                                         batch->field(r, QuestionBatch::Options),
+                                         batch->field(r, QuestionBatch::Answer),
+                                         batch->field(r, QuestionBatch::Folded),
+                                         batch->field(r, QuestionBatch::Loose));
+                }
                 queue.giveBack(std::move(batch));
             }
         } catch (...) {
@@ -81,7 +89,10 @@ std::unique_ptr<QuestionTable::Builder> readQuestions(const JetDatabase &db, con
             }
             if (!batch)
                 throw BuildingStopped();
-            batch->add({row[at[0]].text, row[at[1]].text, row[at[2]].text, row[at[3]].text});
+            // The question's two forms are made here: the building thread has more to do.
+            const QString &text = row[at[1]].text;
+            batch->add({row[at[0]].text, text, row[at[2]].text, row[at[3]].text, foldText(text),
+                        looseText(text)});
             if (batch->rows() == kRowsPerBatch) {
                 queue.pushFull(std::move(batch));
                 batch = queue.takeEmpty();

@@ -5,12 +5,13 @@
 #include <array>
 #include <vector>
 
-// The four texts of a run of question rows (subject, question, options, answer), copied into one
-// buffer so that they can be handed from the thread that reads the file to the one that builds
-// the table: no string of one thread is ever freed on the other.
+// The texts of a run of question rows (subject, question, options, answer, and the question's
+// folded and loose forms), copied into one buffer so that they can be handed from the thread
+// that reads the file to the one that builds the table: no string of one thread is ever freed
+// on the other.
 class QuestionBatch {
 public:
-    static constexpr int kFields = 4;
+    enum Field { Subject, Text, Options, Answer, Folded, Loose, kFields };
 
     void clear();
     void add(const std::array<QStringView, kFields> &fields);

@@ -6,15 +6,24 @@
 #include <QList>
 
 #include <exception>
+#include <stdexcept>
 #include <thread>
 
 void QuestionTable::Builder::append(QStringView subject, QStringView text, QStringView options,
                                     QStringView answer)
 {
+    appendForms(subject, text, options, answer, foldText(text), looseText(text));
+}
+
+void QuestionTable::Builder::appendForms(QStringView subject, QStringView text, QStringView options,
+                                         QStringView answer, QStringView folded, QStringView loose)
+{
+    // The patch below compares the two unit by unit.
+    if (folded.size() != text.size())
+        throw std::invalid_argument("QuestionTable::Builder: a folded text of another length");
     m_subjects.append(subject);
     m_options.append(options);
     m_answers.append(answer);
-    const QString folded = foldText(text);
     // Positions fit one unit only in texts of up to 65,535 units.
     QString patch;
     TextForm form = Folded;
@@ -32,7 +41,7 @@ void QuestionTable::Builder::append(QStringView subject, QStringView text, QStri
     m_textForms.push_back(form);
     m_texts.append(form == Patched ? QStringView(patch) : form == Whole ? text : QStringView());
     m_folded.append(folded);
-    m_loose.append(folded, looseText(text));
+    m_loose.append(folded, loose);
 }
 
 QuestionTable QuestionTable::Builder::build()

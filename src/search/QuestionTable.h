@@ -18,6 +18,10 @@ public:
     class Builder {
     public:
         void append(QStringView subject, QStringView text, QStringView options, QStringView answer);
+        // The same with the question's folded and loose forms (foldText, looseText) made by the
+        // caller, which may make them on another thread meanwhile.
+        void appendForms(QStringView subject, QStringView text, QStringView options,
+                         QStringView answer, QStringView folded, QStringView loose);
         QuestionTable build();
 
     private:

@@ -15,13 +15,14 @@ private slots:
     {
         QuestionBatch batch;
         const QString nul = QStringLiteral("a") + QChar(0) + QStringLiteral("b");
-        const std::vector<std::array<QString, 4>> rows = {
-            {u"语文"_qs, u"下列词语中加点字的读音"_qs, u"A. 一;B. 二"_qs, u"B"_qs},
-            {QString(), QString(), QString(), QString()},
-            {u"x"_qs, nul, QString(1, QChar(0xD800)), QString(5000, u'题')},
+        const std::vector<std::array<QString, QuestionBatch::kFields>> rows = {
+            {u"语文"_qs, u"下列词语中加点字的读音"_qs, u"A. 一;B. 二"_qs, u"B"_qs, u"f"_qs,
+             u"l"_qs},
+            {QString(), QString(), QString(), QString(), QString(), QString()},
+            {u"x"_qs, nul, QString(1, QChar(0xD800)), QString(5000, u'题'), QString(), u"末"_qs},
         };
         for (const auto &row : rows)
-            batch.add({row[0], row[1], row[2], row[3]});
+            batch.add({row[0], row[1], row[2], row[3], row[4], row[5]});
         QCOMPARE(batch.rows(), qsizetype(rows.size()));
         for (std::size_t r = 0; r < rows.size(); ++r) {
             for (int f = 0; f < QuestionBatch::kFields; ++f)
@@ -49,7 +50,7 @@ private slots:
             QVERIFY(batch);
             QCOMPARE(batch->rows(), 0); // given back cleared
             const QString number = QString::number(i);
-            batch->add({number, number, number, number});
+            batch->add({number, number, number, number, number, number});
             queue.pushFull(std::move(batch));
         }
         queue.finish();

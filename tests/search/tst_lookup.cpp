@@ -6,6 +6,8 @@
 
 #include <QTest>
 
+#include <stdexcept>
+
 namespace {
 
 // Row numbers are storage order.
@@ -159,6 +161,22 @@ private slots:
         QCOMPARE(m_table->findLastRow(lookupFragment(paste)), qsizetype(-1));
         // A paste made of one question repeated must not be taken for that question.
         QCOMPARE(m_table->findLastRow(QStringLiteral("网络安全").repeated(3000)), qsizetype(-1));
+    }
+
+    // Rows whose folded form is made elsewhere: a form of another length would put the
+    // question's stored units at the wrong places when it is shown.
+    void appendFormsRefusesAFoldedTextOfAnotherLength()
+    {
+        QuestionTable::Builder builder;
+        const QString text = QStringLiteral("ＡＢＣ全角字母的题目");
+        builder.appendForms(u"英语", text, u"甲;乙", u"A", foldText(text), u"");
+        QVERIFY_THROWS_EXCEPTION(
+            std::invalid_argument,
+            builder.appendForms(u"英语", text, u"甲;乙", u"A", foldText(text).chopped(1), u""));
+        const QuestionTable table = builder.build();
+        QCOMPARE(table.size(), qsizetype(1));
+        QCOMPARE(table.row(0).text, text);
+        QCOMPARE(table.findLastRow(QStringLiteral("abc")), qsizetype(0));
     }
 
 private:
