@@ -70,6 +70,7 @@ std::unique_ptr<QuestionTable::Builder> readQuestions(const JetDatabase &db, con
             queue.abandon();
         }
     });
+    std::exception_ptr readFailure;
     try {
         std::unique_ptr<QuestionBatch> batch = queue.takeEmpty();
         qsizetype rowNumber = 0;
@@ -101,16 +102,15 @@ std::unique_ptr<QuestionTable::Builder> readQuestions(const JetDatabase &db, con
         if (batch && batch->rows() > 0)
             queue.pushFull(std::move(batch));
     } catch (...) {
-        queue.finish();
-        building.join();
-        if (buildFailure)
-            std::rethrow_exception(buildFailure);
-        throw;
+        readFailure = std::current_exception();
     }
     queue.finish();
     building.join();
+    // A failed builder made the reader stop: the builder's failure is the cause.
     if (buildFailure)
         std::rethrow_exception(buildFailure);
+    if (readFailure)
+        std::rethrow_exception(readFailure);
     return builder;
 }
 

@@ -19,17 +19,6 @@ quint32 pairKey(char16_t first, char16_t second)
     return PairLists::key(first, second);
 }
 
-// Every pair of neighbouring units of a text, and (last unit, U+0000).
-void textPairs(QStringView text, std::vector<quint32> &keys)
-{
-    const char16_t *u = text.utf16();
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i + 1 < n; ++i)
-        keys.push_back(pairKey(u[i], u[i + 1]));
-    if (n > 0)
-        keys.push_back(pairKey(u[n - 1], 0));
-}
-
 // A second thread pays for itself only on a large table: below this, starting it costs about
 // as much as it saves.
 constexpr qsizetype kRowsForSecondThread = 20000;
@@ -54,7 +43,7 @@ BigramIndex::BigramIndex(std::shared_ptr<const IndexTexts> texts) : m_texts(std:
     const auto makeRowPairs = [this] {
         return PairLists::RowPairs(
             [this, scratch = QString()](qsizetype row, std::vector<quint32> &keys) mutable {
-                textPairs(m_texts->text(row, scratch), keys);
+                PairLists::addTextPairs(m_texts->text(row, scratch), keys);
             });
     };
     m_lists = std::make_shared<const PairLists>(m_texts->size(), makeRowPairs,

@@ -7,14 +7,6 @@
 
 namespace {
 
-void addAllPairs(QStringView text, std::vector<quint32> &keys)
-{
-    for (qsizetype i = 0; i + 1 < text.size(); ++i)
-        keys.push_back(PairLists::key(text[i].unicode(), text[i + 1].unicode()));
-    if (!text.isEmpty())
-        keys.push_back(PairLists::key(text.back().unicode(), 0));
-}
-
 bool holdsPair(QStringView text, char16_t first, char16_t second)
 {
     for (qsizetype i = 0; i + 1 < text.size(); ++i) {
@@ -55,7 +47,7 @@ void LooseTexts::append(QStringView folded, QStringView loose)
         folded.contains(QChar(0))) {
         m_storedRows.push_back(quint32(m_rows));
         m_stored.append(loose);
-        addAllPairs(loose, m_beyondKeys);
+        PairLists::addTextPairs(loose, m_beyondKeys);
     } else {
         addJoinedPairs(folded, m_check, m_joins, m_beyondKeys);
     }
@@ -106,7 +98,7 @@ std::vector<std::pair<quint32, quint32>> LooseTexts::storedRowsInFoldedPairs() c
     std::vector<quint32> all, keys;
     for (const quint32 row : m_storedRows) {
         keys.clear();
-        addAllPairs(m_folded->at(row), keys);
+        PairLists::addTextPairs(m_folded->at(row), keys);
         std::sort(keys.begin(), keys.end());
         keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
         all.insert(all.end(), keys.begin(), keys.end());

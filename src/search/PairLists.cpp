@@ -132,6 +132,16 @@ void runParts(int parts, const std::function<void(int)> &work)
 
 } // namespace
 
+void PairLists::addTextPairs(QStringView text, std::vector<quint32> &keys)
+{
+    const char16_t *u = text.utf16();
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i + 1 < n; ++i)
+        keys.push_back(key(u[i], u[i + 1]));
+    if (n > 0)
+        keys.push_back(key(u[n - 1], 0));
+}
+
 PairLists::PairLists(qsizetype rowCount, const RowPairs &rowPairs)
     : PairLists(
           rowCount, [&rowPairs] { return rowPairs; }, 1)

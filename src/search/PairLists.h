@@ -2,6 +2,7 @@
 
 #include "search/PostingList.h"
 
+#include <QStringView>
 #include <QtGlobal>
 
 #include <cstddef>
@@ -20,6 +21,9 @@ public:
     {
         return quint32(first) << 16 | quint32(second);
     }
+
+    // Every pair of neighbouring units of `text`, and (last unit, U+0000), appended to `keys`.
+    static void addTextPairs(QStringView text, std::vector<quint32> &keys);
 
     PairLists() = default;
     // Asks for each row's pairs twice, in row order: once to size the lists, once to write them.
