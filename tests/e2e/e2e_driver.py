@@ -71,6 +71,7 @@ class Session:
         self.wm = subprocess.Popen(["openbox"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         time.sleep(0.8)
         self.shots = 0
+        self.keyboard = Keyboard()
 
     def close(self):
         for proc in (self.wm, self.xvfb):
@@ -85,6 +86,51 @@ class Session:
         path = os.path.join(self.artefacts, f"{self.shots:02d}-{name}.png")
         run("import", "-window", "root", path)
         return path
+
+
+class Keyboard:
+    """Types text, Chinese included, without changing the keymap while keys are in flight.
+
+    xdotool types a character missing from the keymap by binding it to a spare keycode, pressing
+    that key and unbinding it again at once. The program reads the keymap from the server only
+    when it gets round to the mapping's notice; on a busy machine that is after the unbinding, and
+    the key then types nothing (seen as 变量名中常用的下划线 arriving as 量中常用的划). So every
+    character is bound before typing starts and stays bound until a later text needs its keycode.
+    """
+
+    def __init__(self):
+        self.bound = {}  # character -> keycode, oldest first
+        # Empty keycodes and the media keys, which nothing here presses; never a modifier's key
+        # (a character there would arrive with Alt or Super held). Keycode 8 stays free for
+        # xdotool's own use.
+        modifiers = {int(word.strip("(),"), 16)
+                     for word in run("xmodmap", "-pm").split() if word.startswith("(0x")}
+        self.pool = []
+        for line in run("xmodmap", "-pke").splitlines():
+            code, _, syms = line.partition("=")
+            number = int(code.split()[1])
+            if number > 8 and number not in modifiers and all(
+                    sym.startswith("XF86") or sym == "NoSymbol" for sym in syms.split()):
+                self.pool.append(number)
+
+    def type(self, text):
+        wanted = [c for c in dict.fromkeys(text) if ord(c) > 0x7E and c not in self.bound]
+        if wanted:
+            free = [k for k in self.pool if k not in self.bound.values()]
+            for c in list(self.bound):
+                if len(free) >= len(wanted):
+                    break
+                if c not in text:
+                    free.append(self.bound.pop(c))
+            if len(free) < len(wanted):
+                raise RuntimeError(f"too many different characters to type at once: {text}")
+            rules = []
+            for c, code in zip(wanted, free):
+                self.bound[c] = code
+                rules += ["-e", f"keycode {code} = U{ord(c):04X}"]
+            run("xmodmap", *rules)
+            time.sleep(0.5)  # let the program take in the new keymap before the first key
+        run("xdotool", "type", "--delay", "60", text)
 
 
 def find_window(name, pid=None):
@@ -289,7 +335,7 @@ def check_screen_reading(session, wid, picture):
         (px, py, pw, ph), _ = geometry(page_wid)
         # Guidance first, so that only the page's question can bring an answer.
         click_client(wid, MEMO)
-        run("xdotool", "type", "--delay", "60", "zzqx这句话不在题库里")
+        session.keyboard.type("zzqx这句话不在题库里")
         time.sleep(0.8)
         before = colour_rows(session, wid, "before-screen-reading")
         check(before[:3] == ["blue", "fuchsia", "red"],
@@ -372,7 +418,7 @@ def main():
 
         # 3. Typing a fragment shows the four answer lines; a fragment of no question the guidance.
         click_client(wid, MEMO)
-        run("xdotool", "type", "--delay", "60", args.fragment)
+        session.keyboard.type(args.fragment)
         time.sleep(0.8)
         rows = colour_rows(session, wid, "typed-fragment")
         check(rows[:4] == ["blue", "black", "red"] or rows[:3] == ["blue", "black", "red"],
@@ -380,7 +426,7 @@ def main():
         if args.docs:
             shutil.copy(session.screenshot("answer"), os.path.join(args.docs, "screenshot-answer.png"))
         click_client(wid, MEMO)
-        run("xdotool", "type", "--delay", "60", "zzqx这句话不在题库里")
+        session.keyboard.type("zzqx这句话不在题库里")
         time.sleep(0.8)
         rows = colour_rows(session, wid, "guidance")
         check(rows[:3] == ["blue", "fuchsia", "red"],
@@ -410,7 +456,7 @@ def main():
             time.sleep(1.0)
             return proc
         click_client(wid, MEMO)
-        run("xdotool", "type", "--delay", "60", "zzqx这句话不在题库里")
+        session.keyboard.type("zzqx这句话不在题库里")
         time.sleep(0.8)
         clip = copy_elsewhere(args.question)
         rows = colour_rows(session, wid, "copy-option-off")
@@ -507,7 +553,7 @@ def main():
             time.sleep(1.0)
             session.screenshot("after-start-up-boxes")
             click_client(main4, MEMO)
-            run("xdotool", "type", "--delay", "60", "a")
+            session.keyboard.type("a")
             check_box_above(fourth.pid, main4, "when a lookup fails")
             fourth.kill()
             fourth.wait(5)
