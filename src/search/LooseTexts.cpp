@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -38,8 +39,6 @@ void addJoinedPairs(QStringView folded, QStringView loose, const std::vector<qsi
 
 void LooseTexts::append(QStringView folded, QStringView loose)
 {
-    if (m_beyondStart.empty())
-        m_beyondStart.push_back(0);
     // A folded text with a NUL is stored as well: its pairs with the NUL would share their key
     // with the end pairs (unit, U+0000), and no list built on the folded ones could tell them
     // apart. Bank files hold no NUL in text, so this costs nothing there.
@@ -81,12 +80,8 @@ QStringView LooseTexts::text(qsizetype row, QString &scratch) const
 
 PairLists LooseTexts::takePairsBeyondFolded()
 {
-    std::vector<quint32> keys = std::move(m_beyondKeys);
-    std::vector<quint32> start = std::move(m_beyondStart);
-    m_beyondKeys = {};
-    m_beyondStart = {};
-    if (start.empty())
-        start.push_back(0);
+    const std::vector<quint32> keys = std::exchange(m_beyondKeys, {});
+    const std::vector<quint32> start = std::exchange(m_beyondStart, {0});
     return PairLists(m_rows, [&](qsizetype row, std::vector<quint32> &out) {
         out.assign(keys.begin() + start[std::size_t(row)],
                    keys.begin() + start[std::size_t(row) + 1]);

@@ -39,8 +39,8 @@ private:
     PackedTexts m_stored;
     qsizetype m_rows = 0;
     qsizetype m_maxLength = 0;
-    QString m_check;                    // reused by append
-    std::vector<qsizetype> m_joins;     // reused by append
-    std::vector<quint32> m_beyondKeys;  // each row's pairs beyond its folded text's, in row order
-    std::vector<quint32> m_beyondStart; // m_rows + 1: where each row's keys start
+    QString m_check;                   // reused by append
+    std::vector<qsizetype> m_joins;    // reused by append
+    std::vector<quint32> m_beyondKeys; // each row's pairs beyond its folded text's, in row order
+    std::vector<quint32> m_beyondStart{0}; // m_rows + 1: where each row's keys start
 };
